@@ -1,0 +1,10 @@
+#include "app/SharedState.h"
+
+namespace pelorin {
+
+TSharedState& Shared() {
+  static TSharedState state;
+  return state;
+}
+
+}  // namespace pelorin

@@ -1,0 +1,42 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+
+#include "common/AtomicPoint.h"
+#include "input/InputCatalogue.h"
+
+namespace pelorin {
+
+// Single values shared between the GUI, worker, command and notification threads. Each is
+// one atomic: relaxed loads and stores are the plain moves the design relies on, without a
+// data race. The program has one instance (`Shared`); tests make their own.
+struct TSharedState {
+  // The one hand-off from the hooks, the tray and a few keys to the command thread.
+  std::atomic<int32_t> PendingAction{NoAction};
+
+  std::atomic<bool> AppEnabled{true};
+  std::atomic<bool> CheckedInputsEnabled{true};
+  std::atomic<bool> MainWindowActive{false};
+
+  // Hook health counters: the hooks write -1 when they see a probe.
+  std::atomic<int32_t> MouseProbe{50};
+  std::atomic<int32_t> KeyboardProbe{50};
+
+  // Hand-point picker: not 0 while a drag is in progress; the point found so far.
+  std::atomic<int32_t> PickerMode{0};
+  AtomicPoint PickerPoint;
+
+  // Primary screen size, replaced on every display change.
+  std::atomic<int32_t> ScreenWidth{0};
+  std::atomic<int32_t> ScreenHeight{0};
+
+  void PostAction(int32_t code) { PendingAction.store(code, std::memory_order_relaxed); }
+
+  // Takes the pending code and empties the slot in one step, so a code written between the
+  // read and the reset is not lost.
+  int32_t TakeAction() { return PendingAction.exchange(NoAction, std::memory_order_relaxed); }
+};
+
+TSharedState& Shared();
+
+}  // namespace pelorin

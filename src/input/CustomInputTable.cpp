@@ -1,0 +1,144 @@
+#include "input/CustomInputTable.h"
+
+#include <algorithm>
+
+#include "common/Rounding.h"
+
+namespace pelorin {
+
+std::optional<TKeyChordRecord> TKeyChordRecord::FromKeys(std::span<const uint8_t> virtualKeys,
+                                                         std::span<const uint8_t> scanCodes) {
+  size_t n = virtualKeys.size();
+  if (n == 0 || n > MaxKeys || scanCodes.size() != n) return std::nullopt;
+  TKeyChordRecord r;
+  r.Block[0] = static_cast<uint8_t>(n);
+  std::ranges::copy(virtualKeys, r.Block.begin() + 1);
+  std::ranges::copy(scanCodes, r.Block.begin() + 1 + n);
+  return r;
+}
+
+std::optional<TKeyChordRecord> TKeyChordRecord::FromBytes(std::span<const uint8_t> block) {
+  if (block.empty()) return std::nullopt;
+  size_t n = block[0];
+  if (block.size() != 2 * n + 1) return std::nullopt;
+  return FromKeys(block.subspan(1, n), block.subspan(1 + n, n));
+}
+
+int CellPrefixLenFor(double pixelsScale) {
+  return static_cast<int>(2 * RoundHalfEven(5 * pixelsScale) - 5);
+}
+
+TCustomInputTable::TCustomInputTable(int cellPrefixLen) : PrefixLen(std::max(0, cellPrefixLen)) {
+  Rows.resize(2);
+  Rows[0].Command = CommandHeader;
+  Rows[0].InputCell = InputHeader;
+  Rows[1].InputCell.assign(PrefixLen, L' ');
+}
+
+int TCustomInputTable::UsedRowCount() const {
+  if (RowCount() == 2 && Rows[1].Command.empty()) return 0;
+  return RowCount() - 1;
+}
+
+std::wstring_view TCustomInputTable::GetCell(int col, int row) const {
+  if (row < 0 || row >= RowCount()) return {};
+  if (col == 0) return Rows[row].Command;
+  if (col != 1) return {};
+  std::wstring_view cell = Rows[row].InputCell;
+  if (row > 0) cell.remove_prefix(std::min<size_t>(cell.size(), PrefixLen));
+  return cell;
+}
+
+const std::wstring& TCustomInputTable::DisplayCell(int col, int row) const {
+  return col == 0 ? Rows[row].Command : Rows[row].InputCell;
+}
+
+void TCustomInputTable::SetCell(int col, int row, std::wstring_view text) {
+  if (row < 0 || row >= RowCount() || col < 0 || col > 1) return;
+  std::lock_guard guard(Lock);
+  if (col == 0) {
+    Rows[row].Command = text;
+  } else {
+    std::wstring& cell = Rows[row].InputCell;
+    cell.clear();
+    if (row > 0) cell.assign(PrefixLen, L' ');
+    cell += text;
+  }
+}
+
+void TCustomInputTable::SetInputState(int row, int state) {
+  if (!IsDataRow(row)) return;
+  std::lock_guard guard(Lock);
+  Rows[row].State = state;
+}
+
+bool TCustomInputTable::AddRow(std::wstring_view command, std::optional<TKeyChordRecord> keys,
+                               std::wstring_view input, int inputState) {
+  std::lock_guard guard(Lock);
+  bool reuseFirst = RowCount() == 2 && Rows[1].Command.empty();
+  if (!reuseFirst && RowCount() >= MaxRowCount) return false;
+  Row row;
+  row.Command = command;
+  row.Keys = keys;
+  row.InputCell.assign(PrefixLen, L' ');
+  row.InputCell += input;
+  row.State = inputState;
+  if (reuseFirst)
+    Rows[1] = std::move(row);
+  else
+    Rows.push_back(std::move(row));
+  return true;
+}
+
+void TCustomInputTable::RemoveRow(int row) {
+  if (!IsDataRow(row)) return;
+  std::lock_guard guard(Lock);
+  if (RowCount() == 2) {
+    Rows[1] = Row{};
+    Rows[1].InputCell.assign(PrefixLen, L' ');
+  } else {
+    Rows.erase(Rows.begin() + row);
+  }
+}
+
+void TCustomInputTable::MoveRow(int from, int to) {
+  if (!IsDataRow(from) || !IsDataRow(to) || from == to) return;
+  std::lock_guard guard(Lock);
+  if (from < to)
+    std::rotate(Rows.begin() + from, Rows.begin() + from + 1, Rows.begin() + to + 1);
+  else
+    std::rotate(Rows.begin() + to, Rows.begin() + from, Rows.begin() + from + 1);
+}
+
+void TCustomInputTable::Clear() {
+  std::lock_guard guard(Lock);
+  Rows.resize(1);
+  Rows.emplace_back();
+  Rows[1].InputCell.assign(PrefixLen, L' ');
+}
+
+int TCustomInputTable::FindInputRow(std::wstring_view text) const {
+  for (int row = 0; row < RowCount(); ++row)
+    if (GetCell(1, row) == text) return row;
+  return -1;
+}
+
+std::optional<TInputRowCopy> TCustomInputTable::CopyRow(int row) const {
+  std::lock_guard guard(Lock);
+  if (!IsDataRow(row)) return std::nullopt;
+  const Row& r = Rows[row];
+  return TInputRowCopy{r.Command, r.Keys, std::wstring(GetCell(1, row)), r.State};
+}
+
+bool IsRowActive(const TCustomInputTable& table, int row, bool checkedInputsEnabled) {
+  return checkedInputsEnabled || !IsCheckedState(table.InputState(row));
+}
+
+void FireRow(const TCustomInputTable& table, int row, TSharedState& shared) {
+  if (table.GetCell(0, row) == CommandCatalogue[cmdDisablePelorin])
+    shared.PostAction(ActionTogglePelorin);
+  else if (row >= 0 && row <= MaxRowAction)
+    shared.PostAction(row);
+}
+
+}  // namespace pelorin
