@@ -29,6 +29,16 @@ struct TSharedState {
   // Primary screen size, replaced on every display change.
   std::atomic<int32_t> ScreenWidth{0};
   std::atomic<int32_t> ScreenHeight{0};
+  // Mouse buttons not swapped; synthetic clicks use the primary button, re-read on every change.
+  std::atomic<bool> PrimaryButtonLeft{true};
+
+  // Keyboard side.
+  std::atomic<int32_t> KbdIdleTicks{0};         // 0 on every key event, counted up by the worker
+  std::atomic<bool> CapsLockOn{false};
+  std::atomic<int32_t> OtherLayoutLang{0};      // language of the installed non-US layout, 0 when none
+  std::atomic<bool> AutoSwitchAllowed{true};    // false while a full-screen application is in front
+  std::atomic<bool> TrackedClicking{false};     // a tracked window is being clicked again and again
+  std::atomic<int32_t> VolumeStep{1};           // grows while a volume command repeats
 
   void PostAction(int32_t code) { PendingAction.store(code, std::memory_order_relaxed); }
 

@@ -5,13 +5,11 @@
 #include "app/SharedState.h"
 #include "common/AtomicPoint.h"
 #include "config/Settings.h"
+#include "input/HookTypes.h"
+#include "input/TypedChars.h"
 #include "input/CustomInputTable.h"
 
 namespace pelorin {
-
-// Markers carried in the time stamp of injected events.
-inline constexpr uint32_t OwnInputMark = 481461;  // Pelorin's own input: pass on untouched
-inline constexpr uint32_t ProbeMark = 5081978;    // the worker's mouse health probe
 
 // Mouse messages of the low-level hook (the Win32 WM_ values).
 namespace MouseMsg {
@@ -36,20 +34,12 @@ struct MouseEvent {
   uint32_t Time = 0;
 };
 
-enum class HookVerdict { Pass, Eat };
-
 // What the mouse hook needs from the GUI.
 struct MouseHookPort {
   virtual ~MouseHookPort() = default;
   // CommandCombo or InputCombo has the keyboard focus.
   virtual bool ChoiceComboFocused() = 0;
   virtual TRect MainWindowRect() = 0;
-};
-
-// What the mouse hook needs from the typed-character log.
-struct TypedCharsPort {
-  virtual ~TypedCharsPort() = default;
-  virtual void ClearTypedChars() = 0;
 };
 
 // Quick-movement detector state of one axis.

@@ -3,8 +3,6 @@
 #include <mutex>
 #include <vector>
 
-#include "input/MouseHook.h"
-
 namespace pelorin {
 
 struct TInputCharInfo {
@@ -14,10 +12,19 @@ struct TInputCharInfo {
   friend bool operator==(const TInputCharInfo&, const TInputCharInfo&) = default;
 };
 
+// What the mouse hook needs of the typed-character log.
+struct TypedCharsPort {
+  virtual ~TypedCharsPort() = default;
+  virtual void ClearTypedChars() = 0;
+};
+
 // The typed-character log: keys typed since the last word break, read by the layout
 // switcher and the retype command in the command thread. Every access holds TypedCharsLock.
 class TTypedChars : public TypedCharsPort {
  public:
+  // Room for far more than a word, so that the hook's appends do not allocate.
+  TTypedChars() { Chars.reserve(1024); }
+
   void ClearTypedChars() override {
     std::lock_guard guard(TypedCharsLock);
     Chars.clear();

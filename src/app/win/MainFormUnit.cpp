@@ -1,5 +1,6 @@
 // The main block: the main window (hidden for now), the hooks and the message loop.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cmath>
 #include <string>
@@ -7,6 +8,7 @@
 #include "app/SharedState.h"
 #include "config/Settings.h"
 #include "input/CustomInputTable.h"
+#include "input/KeyboardHook.h"
 #include "input/MouseHook.h"
 #include "input/TypedChars.h"
 #include "input/win/HookInstaller.h"
@@ -16,24 +18,65 @@ namespace {
 
 constexpr wchar_t MainWindowClass[] = L"PelorinMainForm";
 
-// What the mouse hook asks of the main window. The choice combo boxes arrive with the
-// Commands editor; until then no control of Pelorin can hold the focus.
-class TMainWindowPort : public MouseHookPort {
+// Set while Pelorin changes its own controls; every change handler then does nothing.
+bool ProgrammaticChange = false;
+
+// What the hooks ask of the main window. The page control and the choice combo boxes arrive
+// with the main window's pages; until then no control of Pelorin can hold the focus.
+class TMainWindowPort : public MouseHookPort, public KeyboardHookPort {
  public:
   HWND Window = nullptr;
+  HWND PageControl = nullptr;
   HWND CommandCombo = nullptr;
   HWND InputCombo = nullptr;
 
-  bool ChoiceComboFocused() override {
-    HWND focus = ::GetFocus();
-    return focus != nullptr && (focus == CommandCombo || focus == InputCombo);
-  }
+  bool ChoiceComboFocused() override { return FocusedChoiceCombo() != ChoiceCombo::None; }
   TRect MainWindowRect() override {
     RECT r{};
     if (Window != nullptr) ::GetWindowRect(Window, &r);
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
   }
+
+  bool CustomInputsPageActive() override {
+    return PageControl != nullptr && ::SendMessageW(PageControl, TCM_GETCURSEL, 0, 0) == 0;
+  }
+  ChoiceCombo FocusedChoiceCombo() override {
+    HWND focus = ::GetFocus();
+    if (focus == nullptr) return ChoiceCombo::None;
+    // An editable combo box gives the focus to its edit child.
+    HWND parent = ::GetParent(focus);
+    if (CommandCombo != nullptr && (focus == CommandCombo || parent == CommandCombo)) return ChoiceCombo::Command;
+    if (InputCombo != nullptr && (focus == InputCombo || parent == InputCombo)) return ChoiceCombo::Input;
+    return ChoiceCombo::None;
+  }
+  int ChoiceComboSelection(ChoiceCombo combo) override {
+    return static_cast<int>(::SendMessageW(ComboOf(combo), CB_GETCURSEL, 0, 0));
+  }
+  void ShowCapturedChord(ChoiceCombo combo, const std::wstring& chordText) override {
+    HWND box = ComboOf(combo);
+    ProgrammaticChange = true;
+    ::SendMessageW(box, CB_DELETESTRING, 0, 0);
+    ::SendMessageW(box, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(chordText.c_str()));
+    ::SendMessageW(box, CB_SETCURSEL, 0, 0);
+    ProgrammaticChange = false;
+  }
+  bool MainFormIsActive() override { return Window != nullptr && ::GetActiveWindow() == Window; }
+  bool CapsLockToggled() override { return (::GetKeyState(VK_CAPITAL) & 1) != 0; }
+
+ private:
+  HWND ComboOf(ChoiceCombo combo) const { return combo == ChoiceCombo::Command ? CommandCombo : InputCombo; }
 };
+
+// The language of the first installed keyboard layout that is not US English, 0 when none.
+int FindOtherLayoutLang() {
+  HKL layouts[64];
+  int count = ::GetKeyboardLayoutList(64, layouts);
+  for (int i = 0; i < count; ++i) {
+    int lang = LOWORD(reinterpret_cast<UINT_PTR>(layouts[i]));
+    if (lang != 1033) return lang;
+  }
+  return 0;
+}
 
 // "Pelorin (v.1.0.0)" from the file version of the running executable.
 std::wstring VersionCaption() {
@@ -119,8 +162,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   static TTypedChars typedChars;
   static TMainWindowPort windowPort;
   windowPort.Window = window;
+  shared.OtherLayoutLang = FindOtherLayoutLang();
+  shared.CapsLockOn = windowPort.CapsLockToggled();
   static TMouseHook mouseHook(table, settings, shared, windowPort, typedChars, TPoint{cursor.x, cursor.y});
-  SetMouseHookTarget(&mouseHook);
+  static TKeyboardHook keyboardHook(table, shared, windowPort, typedChars);
+  SetHookTargets(&keyboardHook, &mouseHook);
   InstallHooks(instance);
 
   MSG msg;
@@ -129,6 +175,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ::DispatchMessageW(&msg);
   }
   RemoveHooks();
-  SetMouseHookTarget(nullptr);
+  SetHookTargets(nullptr, nullptr);
   return static_cast<int>(msg.wParam);
 }

@@ -1,21 +1,24 @@
 #pragma once
 #include <windows.h>
 
+#include "input/KeyboardHook.h"
 #include "input/MouseHook.h"
 
 namespace pelorin {
 
-// The recogniser the low-level mouse callback hands its events to (GUI thread only).
-void SetMouseHookTarget(TMouseHook* hook);
+// The recognisers the low-level callbacks hand their events to (GUI thread only).
+void SetHookTargets(TKeyboardHook* keyboard, TMouseHook* mouse);
 
-// Installs the system-wide hooks; a handle stays 0 when its installation failed.
-// True when every hook is in place.
+// Installs the system-wide keyboard hook, then the mouse hook; a handle stays 0 when its
+// installation failed. True when both are in place.
 bool InstallHooks(HINSTANCE instance);
 // Removes each installed hook and forgets its handle.
 void RemoveHooks();
+HHOOK KeyboardHookHandle();
 HHOOK MouseHookHandle();
 
-// The core's view of one low-level mouse record.
+// The core's view of the low-level records.
 MouseEvent MouseEventFromHook(WPARAM message, const MSLLHOOKSTRUCT& record);
+KeyEvent KeyEventFromHook(const KBDLLHOOKSTRUCT& record);
 
 }  // namespace pelorin
