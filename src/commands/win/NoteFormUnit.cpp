@@ -1,0 +1,262 @@
+#include "commands/win/NoteFormUnit.h"
+
+namespace pelorin {
+
+namespace {
+
+constexpr wchar_t NoteFormClass[] = L"PelorinNoteForm";
+constexpr BYTE NoteAlpha = 150;
+constexpr COLORREF FaceColour = RGB(212, 208, 200);
+constexpr COLORREF FrameColour = RGB(150, 146, 138);
+constexpr COLORREF TextColour = RGB(0, 0, 0);
+constexpr COLORREF GrooveColour = RGB(246, 245, 242);
+constexpr COLORREF LevelColour = RGB(49, 106, 197);
+constexpr COLORREF ThumbEdgeColour = RGB(110, 108, 104);
+constexpr COLORREF ThumbTopColour = RGB(255, 255, 255);
+constexpr COLORREF ThumbBottomColour = RGB(208, 204, 196);
+constexpr COLORREF GripColour = RGB(150, 146, 140);
+
+constexpr UINT LabelFormat = DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX;
+
+class TGdiObject {
+ public:
+  explicit TGdiObject(HGDIOBJ object) : Object(object) {}
+  TGdiObject(const TGdiObject&) = delete;
+  TGdiObject& operator=(const TGdiObject&) = delete;
+  ~TGdiObject() {
+    if (Object != nullptr) ::DeleteObject(Object);
+  }
+  HGDIOBJ Get() const { return Object; }
+
+ private:
+  HGDIOBJ Object;
+};
+
+// Keeps an object selected into a DC for its own lifetime.
+class TSelected {
+ public:
+  TSelected(HDC dc, HGDIOBJ object) : Dc(dc), Old(::SelectObject(dc, object)) {}
+  TSelected(const TSelected&) = delete;
+  TSelected& operator=(const TSelected&) = delete;
+  ~TSelected() { ::SelectObject(Dc, Old); }
+
+ private:
+  HDC Dc;
+  HGDIOBJ Old;
+};
+
+void Fill(HDC dc, int left, int top, int right, int bottom, COLORREF colour) {
+  RECT r{left, top, right, bottom};
+  ::SetDCBrushColor(dc, colour);
+  ::FillRect(dc, &r, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+}
+
+COLORREF Blend(COLORREF from, COLORREF to, int step, int steps) {
+  auto mix = [&](int a, int b) { return a + (b - a) * step / steps; };
+  return RGB(mix(GetRValue(from), GetRValue(to)), mix(GetGValue(from), GetGValue(to)),
+             mix(GetBValue(from), GetBValue(to)));
+}
+
+void DrawLabel(HDC dc, const std::wstring& text, int left, int top, int width, int height) {
+  RECT r{left, top, left + width, top + height};
+  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, LabelFormat);
+}
+
+}  // namespace
+
+bool TNoteForm::Create(HINSTANCE instance) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance;
+  wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.lpszClassName = NoteFormClass;
+  ::RegisterClassExW(&wc);  // fails harmlessly when already registered
+
+  BoldFont = ::CreateFontW(-11, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif");
+  // No owner, so it does not follow the main window; disabled, so a click does nothing.
+  Window = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW | WS_EX_LAYERED, NoteFormClass,
+                             L"", WS_POPUP | WS_DISABLED, 0, 0, NotePanelWidth, NoteHeight, nullptr, nullptr,
+                             instance, this);
+  if (Window == nullptr) {
+    Destroy();
+    return false;
+  }
+  ::SetLayeredWindowAttributes(Window, 0, NoteAlpha, LWA_ALPHA);
+  return true;
+}
+
+void TNoteForm::Destroy() {
+  if (Window != nullptr) {
+    ::SetWindowLongPtrW(Window, GWLP_USERDATA, 0);
+    ::DestroyWindow(Window);
+    Window = nullptr;
+  }
+  if (BoldFont != nullptr) ::DeleteObject(BoldFont);
+  BoldFont = nullptr;
+}
+
+int32_t TNoteForm::TextWidth(std::wstring_view text) {
+  HDC dc = ::GetDC(Window);
+  if (dc == nullptr) return 0;
+  SIZE size{};
+  {
+    TSelected font(dc, BoldFont);
+    ::GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &size);
+  }
+  ::ReleaseDC(Window, dc);
+  return size.cx;
+}
+
+bool TNoteForm::Showing() { return Window != nullptr && ::IsWindowVisible(Window); }
+
+void TNoteForm::Show(const TNoteLayout& layout, std::optional<TPoint> moveTo) {
+  if (Window == nullptr) return;
+  Layout = layout;
+  // The window has no frame: its size is the client size.
+  UINT flags = SWP_NOACTIVATE | (moveTo ? 0 : SWP_NOMOVE);
+  ::SetWindowPos(Window, HWND_TOPMOST, moveTo ? moveTo->X : 0, moveTo ? moveTo->Y : 0, layout.ClientWidth,
+                 NoteHeight, flags);
+  ::InvalidateRect(Window, nullptr, FALSE);
+  ::ShowWindow(Window, SW_SHOWNOACTIVATE);
+  ::UpdateWindow(Window);
+}
+
+void TNoteForm::KeepOnTop() {
+  if (Window == nullptr) return;
+  // Another topmost window may have come up over the note since the last step.
+  ::SetWindowPos(Window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+  ::RedrawWindow(Window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+void TNoteForm::Hide() {
+  if (Window != nullptr) ::ShowWindow(Window, SW_HIDE);
+}
+
+LRESULT CALLBACK TNoteForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<TNoteForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->Window = window;  // messages arrive before CreateWindowExW returns the handle
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<TNoteForm*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
+  return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT TNoteForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;  // WM_PAINT covers every pixel
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = ::BeginPaint(Window, &ps);
+      RECT client;
+      ::GetClientRect(Window, &client);
+      // Drawn off screen first: the strip is repainted at every step and must not flicker.
+      HDC memory = ::CreateCompatibleDC(dc);
+      {
+        TGdiObject bitmap(::CreateCompatibleBitmap(dc, client.right, client.bottom));
+        TSelected selected(memory, bitmap.Get());
+        Paint(memory, client);
+        ::BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+      }
+      ::DeleteDC(memory);
+      ::EndPaint(Window, &ps);
+      return 0;
+    }
+    case WM_SETCURSOR:
+      // The default handling beeps at a click on a disabled window.
+      ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
+      return TRUE;
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;
+    default:
+      break;
+  }
+  return ::DefWindowProcW(Window, message, wParam, lParam);
+}
+
+void TNoteForm::Paint(HDC dc, const RECT& client) const {
+  // A thin darker frame keeps the edge visible over a background of the same grey.
+  Fill(dc, 0, 0, client.right, client.bottom, FrameColour);
+  Fill(dc, 1, 1, client.right - 1, client.bottom - 1, FaceColour);
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, TextColour);
+  TSelected font(dc, BoldFont);
+  if (!Layout.Level) {
+    DrawLabel(dc, Layout.Text, 1, 4, NoteLabelWidth, 15);
+    return;
+  }
+  PaintLevel(dc);
+  DrawLabel(dc, Layout.LevelText, NoteLevelLeft, 4, NoteLevelWidth, 17);
+}
+
+// The track is a thin sunken groove through the middle of its 201 x 18 area, filled up to
+// the middle of the thumb; the thumb a raised, rounded 10 x 20 grip.
+void TNoteForm::PaintLevel(HDC dc) const {
+  constexpr int trackLeft = 1, trackTop = 2, trackHeight = 18;
+  constexpr int middle = trackTop + trackHeight / 2;  // also the thumb's middle
+  const int thumb = Layout.ThumbLeft;
+
+  RECT groove{trackLeft + 3, middle - 2, trackLeft + NoteTrackWidth - 3, middle + 2};
+  Fill(dc, groove.left + 1, groove.top + 1, groove.right - 1, groove.bottom - 1, GrooveColour);
+  Fill(dc, groove.left + 1, groove.top + 1, thumb + NoteThumbWidth / 2, groove.bottom - 1, LevelColour);
+  ::DrawEdge(dc, &groove, BDR_SUNKENOUTER, BF_RECT);
+
+  constexpr int top = 1, bottom = top + 20;
+  // Face: light at the top, darker below; the rows next to the corners are shorter so the
+  // face stays inside the rounded edge.
+  for (int y = top + 1; y < bottom - 1; ++y) {
+    int inset = (y == top + 1 || y == bottom - 2) ? 1 : 0;
+    Fill(dc, thumb + 1 + inset, y, thumb + NoteThumbWidth - 1 - inset, y + 1,
+         Blend(ThumbTopColour, ThumbBottomColour, y - top - 1, bottom - top - 3));
+  }
+  ::SetDCPenColor(dc, ThumbEdgeColour);
+  {
+    TSelected pen(dc, ::GetStockObject(DC_PEN));
+    TSelected brush(dc, ::GetStockObject(NULL_BRUSH));
+    ::RoundRect(dc, thumb, top, thumb + NoteThumbWidth, bottom, 4, 4);
+  }
+  // An etched grip in the middle.
+  for (int y : {middle - 3, middle, middle + 3}) {
+    Fill(dc, thumb + 3, y - 1, thumb + NoteThumbWidth - 3, y, GripColour);
+    Fill(dc, thumb + 3, y, thumb + NoteThumbWidth - 3, y + 1, ThumbTopColour);
+  }
+}
+
+TPelorinWindow TNoteFocus::FrontWindow() {
+  HWND front = ::GetForegroundWindow();
+  if (front == nullptr) return TPelorinWindow::None;
+  for (TPelorinWindow which : {TPelorinWindow::Help, TPelorinWindow::ClipboardManager, TPelorinWindow::Main})
+    if (WindowOf(which) == front) return which;
+  return TPelorinWindow::None;
+}
+
+bool TNoteFocus::WindowShowing(TPelorinWindow which) {
+  HWND window = WindowOf(which);
+  return window != nullptr && ::IsWindowVisible(window) && !::IsIconic(window);
+}
+
+bool TNoteFocus::MainWindowEnabled() {
+  HWND window = WindowOf(TPelorinWindow::Main);
+  return window != nullptr && ::IsWindowEnabled(window);
+}
+
+void TNoteFocus::EnableMainWindow(bool enable) {
+  HWND window = WindowOf(TPelorinWindow::Main);
+  if (window != nullptr) ::EnableWindow(window, enable);
+}
+
+void TNoteFocus::GiveFocusBack(TPelorinWindow which) {
+  HWND window = WindowOf(which);
+  if (window == nullptr) return;
+  // Leaves the focus where it is inside the window: taking it to the window itself would
+  // pull it out of the control the user is typing in.
+  HWND focus = ::GetFocus();
+  if (focus == window || (focus != nullptr && ::IsChild(window, focus))) return;
+  ::SetFocus(window);
+}
+
+}  // namespace pelorin

@@ -1,0 +1,62 @@
+#pragma once
+#include <windows.h>
+
+#include "commands/ShowingThread.h"
+
+namespace pelorin {
+
+// The notification window: a translucent strip in the upper right corner that never takes
+// the focus and ignores the mouse. GUI thread only.
+//
+// Start-up, in the GUI thread, once the dispatcher exists:
+//   noteForm.Create(instance);
+//   noteFocus.SetWindow(TPelorinWindow::Main, mainWindow);
+//   TShowingThread notes(dispatcher, noteForm, noteFocus, Shared());
+//   notes.SetNoteCheck(settings.NoteCheck);  // again whenever the setting changes
+// Shutdown: dispatcher.Close(), then notes.Stop(), then noteForm.Destroy().
+class TNoteForm : public NoteViewPort {
+ public:
+  TNoteForm() = default;
+  TNoteForm(const TNoteForm&) = delete;
+  TNoteForm& operator=(const TNoteForm&) = delete;
+  ~TNoteForm() override { Destroy(); }
+
+  bool Create(HINSTANCE instance);
+  void Destroy();
+  HWND Handle() const { return Window; }
+
+  int32_t TextWidth(std::wstring_view text) override;
+  bool Showing() override;
+  void Show(const TNoteLayout& layout, std::optional<TPoint> moveTo) override;
+  void KeepOnTop() override;
+  void Hide() override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void Paint(HDC dc, const RECT& client) const;
+  void PaintLevel(HDC dc) const;
+
+  HWND Window = nullptr;
+  HFONT BoldFont = nullptr;
+  TNoteLayout Layout;
+};
+
+// Pelorin's windows as the note's focus rules see them. A window not set yet (help,
+// Clipboard Manager) is never in front and never showing.
+class TNoteFocus : public NoteFocusPort {
+ public:
+  void SetWindow(TPelorinWindow which, HWND window) { Windows[static_cast<int>(which)] = window; }
+
+  TPelorinWindow FrontWindow() override;
+  bool WindowShowing(TPelorinWindow which) override;
+  bool MainWindowEnabled() override;
+  void EnableMainWindow(bool enable) override;
+  void GiveFocusBack(TPelorinWindow which) override;
+
+ private:
+  HWND WindowOf(TPelorinWindow which) const { return Windows[static_cast<int>(which)]; }
+  HWND Windows[4] = {};
+};
+
+}  // namespace pelorin
