@@ -1,0 +1,107 @@
+#pragma once
+#include <windows.h>
+#include <endpointvolume.h>
+#include <mmsystem.h>
+
+#include <cstdint>
+#include <optional>
+#include <utility>
+
+#include "commands/Volume.h"
+
+namespace pelorin {
+
+// Keeps the calling thread in the multithreaded apartment while it lives. The command thread
+// holds one for its whole life: the volume layer is opened, used and closed there, so the
+// endpoint volume is created and called in one apartment and never crosses threads (no
+// marshalling, and no message loop needed, which the command thread does not have).
+class TComApartment {
+ public:
+  TComApartment() : Result(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
+  TComApartment(const TComApartment&) = delete;
+  TComApartment& operator=(const TComApartment&) = delete;
+  // Every successful CoInitializeEx, S_FALSE included, needs its CoUninitialize.
+  ~TComApartment() {
+    if (SUCCEEDED(Result)) ::CoUninitialize();
+  }
+  // False when the thread already belonged to a single-threaded apartment.
+  bool Entered() const { return SUCCEEDED(Result); }
+
+ private:
+  HRESULT Result;
+};
+
+// Owns one reference to a COM interface.
+template <typename T>
+class TComPtr {
+ public:
+  TComPtr() = default;
+  TComPtr(const TComPtr&) = delete;
+  TComPtr& operator=(const TComPtr&) = delete;
+  TComPtr(TComPtr&& other) noexcept : Ptr(std::exchange(other.Ptr, nullptr)) {}
+  TComPtr& operator=(TComPtr&& other) noexcept {
+    if (this != &other) Attach(std::exchange(other.Ptr, nullptr));
+    return *this;
+  }
+  ~TComPtr() { Reset(); }
+
+  T* Get() const { return Ptr; }
+  T* operator->() const { return Ptr; }
+  explicit operator bool() const { return Ptr != nullptr; }
+  // Takes over a reference the caller already holds.
+  void Attach(T* p) {
+    Reset();
+    Ptr = p;
+  }
+  void Reset() {
+    if (Ptr != nullptr) std::exchange(Ptr, nullptr)->Release();
+  }
+
+ private:
+  T* Ptr = nullptr;
+};
+
+// Which system interface carries the master volume.
+enum class TVolumeApi { Endpoint, Mixer };
+
+// The operating system's real major version: RtlGetVersion, which, unlike GetVersionExW,
+// does not depend on the manifest of the calling program (the test programs have none).
+uint32_t SystemMajorVersion();
+// Major version 6 (Vista) and later have the endpoint volume; earlier ones the mixer.
+TVolumeApi VolumeApiForSystem();
+
+// The master volume of the default playback device. Opened, changed and closed in the
+// command thread only, inside its TComApartment; closed before that apartment is left.
+class TAudioVolume : public VolumePort {
+ public:
+  explicit TAudioVolume(TVolumeApi api = VolumeApiForSystem()) : Api(api) {}
+  TAudioVolume(const TAudioVolume&) = delete;
+  TAudioVolume& operator=(const TAudioVolume&) = delete;
+  ~TAudioVolume() override { CloseVolume(); }
+
+  // Keeps the endpoint volume of the default render device for the console role, or opens
+  // mixer device 0. True when one is held; on any failure nothing is.
+  bool OpenVolume();
+  int ChangeVolume(bool up, int step) override;
+  // Releases the endpoint volume and closes the mixer; safe to call again.
+  void CloseVolume();
+
+  bool Opened() const { return Endpoint || Mixer != nullptr; }
+  TVolumeApi UsedApi() const { return Api; }
+
+ private:
+  struct TMixerControl {
+    DWORD Id;
+    uint32_t Min, Max, Value;
+  };
+  int ChangeEndpointVolume(bool up, int step);
+  int ChangeMixerVolume(bool up, int step);
+  // The volume control of the destination line of that component type, with its value.
+  std::optional<TMixerControl> FindVolumeControl(DWORD componentType) const;
+
+  const TVolumeApi Api;
+  TComPtr<IAudioEndpointVolume> Endpoint;
+  HMIXER Mixer = nullptr;
+};
+
+}  // namespace pelorin
