@@ -1,5 +1,7 @@
 #include "app/win/GuiDispatcher.h"
 
+#include "app/win/Fatal.h"
+
 namespace pelorin {
 
 namespace {
@@ -118,13 +120,6 @@ LRESULT CALLBACK TGuiDispatcher::WindowProc(HWND window, UINT message, WPARAM wP
     return 0;
   }
   return ::DefWindowProcW(window, message, wParam, lParam);
-}
-
-void UnexpectedException() noexcept {
-  static std::atomic<bool> reported{false};
-  if (reported.exchange(true)) return;
-  ::MessageBoxW(nullptr, L"Unexpected exception! Program halted!", L"Pelorin", MB_OK | MB_ICONERROR | MB_TOPMOST);
-  ::PostQuitMessage(1);
 }
 
 }  // namespace pelorin

@@ -39,7 +39,4 @@ class TGuiDispatcher : public GuiThreadPort {
   std::condition_variable Finished;
 };
 
-// The end of every exception that escapes a handler or a thread body.
-void UnexpectedException() noexcept;
-
 }  // namespace pelorin

@@ -1,4 +1,5 @@
-// The main block: the main window (hidden for now), the hooks and the message loop.
+// The main block: the main window (hidden for now), the hooks, the notification and command
+// threads, and the message loop.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -6,12 +7,23 @@
 #include <string>
 
 #include "app/SharedState.h"
+#include "app/win/Fatal.h"
+#include "app/win/GuiDispatcher.h"
+#include "commands/Brightness.h"
+#include "commands/CustomInputThread.h"
+#include "commands/ShowingThread.h"
+#include "commands/win/AudioUnit.h"
+#include "commands/win/CommandSystem.h"
+#include "commands/win/NoteFormUnit.h"
+#include "commands/win/VideoUnit.h"
 #include "config/Settings.h"
 #include "input/CustomInputTable.h"
 #include "input/KeyboardHook.h"
 #include "input/MouseHook.h"
 #include "input/TypedChars.h"
 #include "input/win/HookInstaller.h"
+#include "tracked/SyntheticInput.h"
+#include "tracked/win/SyntheticInputWin.h"
 
 namespace pelorin {
 namespace {
@@ -111,17 +123,38 @@ void ReadScreenMetrics(TSharedState& shared) {
   shared.ScreenHeight = ::GetSystemMetrics(SM_CYSCREEN);
 }
 
+// The commands' way to Pelorin's own windows, run in the GUI thread. The Clipboard Manager,
+// the help window, the tray pop-up, the brightness slider and the two switches arrive with
+// their windows; until then those codes do nothing.
+class TMainWindowCommands : public CommandWindowsPort {
+ public:
+  HWND Window = nullptr;
+  void OpenClipboardManager() override {}
+  void ShowMainWindow() override {
+    ::ShowWindow(Window, ::IsIconic(Window) ? SW_RESTORE : SW_SHOW);
+    ::SetForegroundWindow(Window);
+  }
+  void ToggleCheckedInputs() override {}
+  void TogglePelorin() override {}
+  void ShowHelp() override {}
+  void MinimizeApplication() override { ::ShowWindow(Window, SW_HIDE); }
+  void ShowTrayPopup() override {}
+  void ShowBrightnessSlider() override {}
+  void RefreshTray() override {}
+  void MarkSettingsChanged() override {}
+};
+
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CLOSE:
-      RemoveHooks();
-      ::DestroyWindow(window);
-      return 0;
-    case WM_DESTROY:
+      // The shutdown runs after the message loop, while the window still exists.
       ::PostQuitMessage(0);
       return 0;
     case WM_DISPLAYCHANGE:
       ReadScreenMetrics(Shared());
+      break;
+    case WM_SETTINGCHANGE:
+      if (wParam == SPI_SETMOUSEBUTTONSWAP) ReadPrimaryButton(Shared());
       break;
     default:
       break;
@@ -162,19 +195,55 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   static TTypedChars typedChars;
   static TMainWindowPort windowPort;
   windowPort.Window = window;
+  SetShutdownWindow(window);
+  ReadPrimaryButton(shared);
   shared.OtherLayoutLang = FindOtherLayoutLang();
   shared.CapsLockOn = windowPort.CapsLockToggled();
+
+  static TGuiDispatcher dispatcher;
+  dispatcher.Create(instance);
+  static TNoteForm noteForm;
+  noteForm.Create(instance);
+  static TNoteFocus noteFocus;
+  noteFocus.SetWindow(TPelorinWindow::Main, window);
+  static TShowingThread notes(dispatcher, noteForm, noteFocus, shared);
+  notes.SetNoteCheck(settings.NoteCheck);
+
+  static TDxvaMonitor monitor;
+  static TBrightness brightness(monitor.InitBrightness() ? &monitor : nullptr);
+  brightness.ReadBrightness();
+
   static TMouseHook mouseHook(table, settings, shared, windowPort, typedChars, TPoint{cursor.x, cursor.y});
   static TKeyboardHook keyboardHook(table, shared, windowPort, typedChars);
   SetHookTargets(&keyboardHook, &mouseHook);
   InstallHooks(instance);
+
+  static TSyntheticInputWin inputSink;
+  static TSyntheticInput input(shared, mouseHook, inputSink);
+  static TAudioVolume volume;
+  static TWinCommandSystem system(volume);
+  static TNoteSender noteSender(notes);
+  static TMainWindowCommands windowCommands;
+  windowCommands.Window = window;
+  static TCustomInputThread cmdThread({table, shared, mouseHook, input, noteSender, volume, brightness, system,
+                                       dispatcher, windowCommands, nullptr});
+  cmdThread.Start();
 
   MSG msg;
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);
   }
+
+  // Shutdown in reverse: the threads first, then what they used.
+  cmdThread.Stop();
+  dispatcher.Close();
+  notes.Stop();
+  noteForm.Destroy();
+  monitor.DoneBrightness();
   RemoveHooks();
   SetHookTargets(nullptr, nullptr);
+  SetShutdownWindow(nullptr);
+  ::DestroyWindow(window);
   return static_cast<int>(msg.wParam);
 }

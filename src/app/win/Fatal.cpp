@@ -1,0 +1,24 @@
+#include "app/win/Fatal.h"
+
+#include <atomic>
+
+namespace pelorin {
+
+namespace {
+std::atomic<HWND> ShutdownWindow{nullptr};
+std::atomic<bool> Reported{false};
+}  // namespace
+
+void SetShutdownWindow(HWND window) { ShutdownWindow = window; }
+
+void UnexpectedException() noexcept {
+  if (Reported.exchange(true)) return;
+  ::MessageBoxW(nullptr, L"Unexpected exception! Program halted!", L"Pelorin", MB_OK | MB_ICONERROR | MB_TOPMOST);
+  HWND window = ShutdownWindow.load();
+  if (window != nullptr)
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+  else
+    ::PostQuitMessage(1);
+}
+
+}  // namespace pelorin

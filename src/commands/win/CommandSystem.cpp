@@ -1,0 +1,30 @@
+#include "commands/win/CommandSystem.h"
+
+#include <shellapi.h>
+
+#include "app/win/Fatal.h"
+#include "commands/win/PowerCommand.h"
+
+namespace pelorin {
+
+void TWinCommandSystem::ShellExecute(const std::wstring& file, const std::wstring& parameters,
+                                     const std::wstring& folder) {
+  ::ShellExecuteW(nullptr, nullptr, file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
+                  folder.empty() ? nullptr : folder.c_str(), SW_SHOWNORMAL);
+}
+
+void TWinCommandSystem::PowerCommand(int n) { pelorin::PowerCommand(n); }
+
+void TWinCommandSystem::ThreadStarted() {
+  Apartment.emplace();
+  Volume.OpenVolume();
+}
+
+void TWinCommandSystem::ThreadEnding() {
+  Volume.CloseVolume();  // before the apartment goes
+  Apartment.reset();
+}
+
+void TWinCommandSystem::UnexpectedException() { pelorin::UnexpectedException(); }
+
+}  // namespace pelorin
