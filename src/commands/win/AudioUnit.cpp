@@ -2,16 +2,11 @@
 
 #include <mmdeviceapi.h>
 
+#include "common/win/ProcAddress.h"
+
 namespace pelorin {
 
 namespace {
-
-// GetProcAddress's generic result to the entry point's real type, through the one function
-// type GCC accepts as a go-between without a cast warning.
-template <typename F>
-void LoadProc(HMODULE module, const char* name, F& entry) {
-  entry = reinterpret_cast<F>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
-}
 
 HMIXEROBJ MixerObject(HMIXER mixer) { return reinterpret_cast<HMIXEROBJ>(mixer); }
 

@@ -18,24 +18,13 @@ void EnableShutdownPrivilege() {
   ::CloseHandle(token);
 }
 
-// SetSystemPowerState lives in kernel32 on every version, but MinGW's import library may
-// not declare it; taken at run time so a missing export can never stop Pelorin starting.
-void SetPowerState(BOOL suspend) {
-  using SetSystemPowerStateFn = BOOL(WINAPI*)(BOOL, BOOL);
-  HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-  auto fn = kernel != nullptr ? reinterpret_cast<SetSystemPowerStateFn>(
-                                    reinterpret_cast<void*>(::GetProcAddress(kernel, "SetSystemPowerState")))
-                              : nullptr;
-  if (fn != nullptr) fn(suspend, TRUE);
-}
-
 }  // namespace
 
 void PowerCommand(int n) {
   EnableShutdownPrivilege();
   switch (n) {
-    case 1: SetPowerState(TRUE); break;
-    case 2: SetPowerState(FALSE); break;
+    case 1: ::SetSystemPowerState(TRUE, TRUE); break;
+    case 2: ::SetSystemPowerState(FALSE, TRUE); break;
     case 3: ::ExitWindowsEx(EWX_SHUTDOWN | EWX_POWEROFF, 0); break;
     case 4: ::ExitWindowsEx(EWX_REBOOT, 0); break;
     default: break;

@@ -1,17 +1,12 @@
 #include "commands/win/VideoUnit.h"
 
+#include "common/win/ProcAddress.h"
+
 #include <utility>
 
 namespace pelorin {
 
 namespace {
-
-// GetProcAddress's generic result to the entry point's real type, through the one function
-// type GCC accepts as a go-between without a cast warning.
-template <typename F>
-void LoadProc(HMODULE module, const char* name, F& entry) {
-  entry = reinterpret_cast<F>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
-}
 
 BOOL CALLBACK TakeFirstMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
   *reinterpret_cast<HMONITOR*>(data) = monitor;
