@@ -1,0 +1,20 @@
+#pragma once
+#include <string>
+
+namespace pelorin {
+
+// One row of the tracked-windows table (TrackWinsGrid rows 1..): three cell texts and the
+// three values hung on the cells. The table is a vector of rows; an empty vector is an empty
+// table.
+struct TTrackedWindowRow {
+  std::wstring Title;      // window-title pattern, "[*]" allowed
+  std::wstring InnerText;  // inner-text or "ClassName: " pattern, or "WxH" when WinSize
+  std::wstring ClickAt;    // button-text pattern when IsButton, else the offset "XxY"
+  int State = 5;           // 0 = not tracked, anything else = tracked
+  bool WinSize = false;
+  bool IsButton = true;
+
+  friend bool operator==(const TTrackedWindowRow&, const TTrackedWindowRow&) = default;
+};
+
+}  // namespace pelorin
