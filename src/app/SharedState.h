@@ -7,6 +7,9 @@
 
 namespace pelorin {
 
+// A window as the core sees it: the handle's bits, never dereferenced; 0 is no window.
+using TWindowHandle = uintptr_t;
+
 // Single values shared between the GUI, worker, command and notification threads. Each is
 // one atomic: relaxed loads and stores are the plain moves the design relies on, without a
 // data race. The program has one instance (`Shared`); tests make their own.
@@ -17,6 +20,17 @@ struct TSharedState {
   std::atomic<bool> AppEnabled{true};
   std::atomic<bool> CheckedInputsEnabled{true};
   std::atomic<bool> MainWindowActive{false};
+  std::atomic<bool> Suspending{false};          // standby, log-off or system shutdown under way
+  std::atomic<bool> MsgBoxBusy{false};          // a message box of Pelorin is open
+
+  // Foreground tracking: the window the user works in, written by the foreground handler in
+  // the GUI thread.
+  std::atomic<TWindowHandle> ForegroundWnd{0};
+  std::atomic<uint32_t> ForegroundThreadId{0};
+  // A full-screen frameless application is in front; PrevFullscreen is the value at the last
+  // switch of the checked inputs.
+  std::atomic<bool> Fullscreen{false};
+  std::atomic<bool> PrevFullscreen{false};
 
   // Hook health counters: the hooks write -1 when they see a probe.
   std::atomic<int32_t> MouseProbe{50};

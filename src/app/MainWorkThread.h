@@ -1,0 +1,157 @@
+#pragma once
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string_view>
+#include <optional>
+#include <thread>
+
+#include "app/GuiThread.h"
+#include "app/SharedState.h"
+#include "input/ForegroundTracking.h"
+#include "input/KeyboardHook.h"
+#include "tracked/SyntheticInput.h"
+
+namespace pelorin {
+
+// The global atoms by which other instances of Pelorin ask the running one to show itself or
+// to quit.
+inline constexpr std::wstring_view ActivateAtomName = L"Activate Pelorin";
+inline constexpr std::wstring_view ShutdownAtomName = L"Shutdown Pelorin";
+
+// The error label on the Commands sub-tab when a hook stopped answering.
+inline constexpr std::wstring_view HookErrorText = L"Can`t set system hook for normal work";
+inline constexpr std::wstring_view HookErrorHint =
+    L"Some functions, provided by Pelorin, are not working. Restart Pelorin manually or hide it (press Esc), it "
+    L"will restarts automatically when hidden";
+
+// Hook probe counters: ticks until the next probe, and the answer window.
+inline constexpr int32_t ProbeIdleTicks = 50;
+inline constexpr int32_t ProbeSent = -22;
+inline constexpr int32_t ProbeAnswered = -1;
+inline constexpr int32_t ProbeFailed = -2;
+
+// 500 ms without a keyboard event: held keys the hook never saw released are swept.
+inline constexpr int32_t StaleKeyTicks = 10;
+
+// An instance restarted within this time of its start that fails again waits longer.
+inline constexpr uint32_t RestartGraceMs = 15000;
+inline constexpr int32_t MaxRestartCount = 100;
+// Ticks of hook failure per restart counted before Pelorin restarts itself.
+inline constexpr int32_t HookErrTicksPerRestart = 20;
+
+// What the worker reads of the system.
+struct WorkerSystemPort {
+  virtual ~WorkerSystemPort() = default;
+  // Deletes the global atom of that name; false when it did not exist.
+  virtual bool TakeAtom(std::wstring_view name) = 0;
+  // 0 when no window is in front.
+  virtual TWindowHandle ForegroundWindow() = 0;
+  virtual uint32_t WindowThreadId(TWindowHandle window) = 0;
+  virtual bool IsMinimized(TWindowHandle window) = 0;
+  // The key is held down now. Called in the GUI thread, by the stale-key sweep.
+  virtual bool KeyDown(uint8_t virtualKey) = 0;
+  virtual uint32_t TickCount() = 0;
+  // The end of an exception that escaped a tick.
+  virtual void UnexpectedException() = 0;
+};
+
+// The main window's part in the worker's duties. GUI thread only: the worker queues them.
+struct WorkerWindowsPort : InputsSwitchPort {
+  // ShowMainWindow, which does nothing while MainWindowActive.
+  virtual void ShowMainWindow() = 0;
+  // Closes the main window: the orderly shutdown (and the restart when MouseProbe is ProbeMark).
+  virtual void CloseMainWindow() = 0;
+  // Shows the error label on the Commands sub-tab with its hint.
+  virtual void ShowHookError(std::wstring_view text, std::wstring_view hint) = 0;
+};
+
+// The automatic restore of the desktop icon positions, when the desktop comes to the front.
+struct DesktopRestorePort {
+  virtual ~DesktopRestorePort() = default;
+  // Worker thread, on every change of ForegroundWnd, after MainWindowActive is set. Decides
+  // itself whether to restore (AppEnabled, the option, the desktop in front, saved positions).
+  virtual void ForegroundChanged(TWindowHandle foreground) = 0;
+};
+
+// The worker thread: wakes every 50 ms for the single-instance atoms, the volume-step decay,
+// the hook health probes and the automatic restart, the stale-key sweep and the reactions to a
+// change of the foreground window. It touches no window of Pelorin: it queues that work to the
+// GUI thread.
+class TMainWorkThread {
+ public:
+  static constexpr std::chrono::milliseconds TickInterval{50};
+
+  struct Links {
+    TSharedState& Shared;
+    TSyntheticInput& Input;
+    TForegroundTracker& Foreground;
+    // The keyboard hook's held keys; GUI thread only, so the sweep is queued there.
+    TPressedKeys& PressedKeys;
+    WorkerSystemPort& System;
+    GuiThreadPort& Gui;
+    WorkerWindowsPort& Windows;
+    DesktopRestorePort* Desktop;  // null until the desktop icon positions exist
+    // N of a "restart<N>" parameter (ParseStartMode's RestartCount): this instance was started
+    // by an automatic restart.
+    std::optional<int32_t> RestartedAs;
+  };
+
+  explicit TMainWorkThread(const Links& links, std::chrono::milliseconds tick = TickInterval);
+  TMainWorkThread(const TMainWorkThread&) = delete;
+  TMainWorkThread& operator=(const TMainWorkThread&) = delete;
+  ~TMainWorkThread() { Stop(); }
+
+  void Start();
+  // Asks the thread to end after the tick in hand and waits for it.
+  void Stop();
+
+  // One pass of the loop.
+  void Tick();
+
+  // The HooksCheck setting ("Check the working state"), mirrored by the GUI thread at load
+  // and on every change, since the worker reads it.
+  void SetHooksCheck(bool on) { HooksCheck.store(on, std::memory_order_relaxed); }
+
+  // GUI thread, queued on every tick while a probe counter shows a failure.
+  void HookFailure();
+  // Consecutive automatic restarts, for the successor's command line. GUI thread.
+  int32_t RestartCount() const { return RestartCountValue; }
+  int32_t HookErrTicks() const { return HookErrTicksValue; }
+
+  // Stale-key sweep, GUI thread: drops held keys that are no longer down, and stops as soon
+  // as a keyboard event arrived meanwhile.
+  void SweepStaleKeys();
+
+ private:
+  void Execute() noexcept;
+  void ProbeHook(std::atomic<int32_t>& probe, bool postponed, bool mouse);
+  void CountIdleKeyboard();
+  void PollForeground(TWindowHandle now);
+  void ForegroundChange();
+  void QueueToGui(void (WorkerWindowsPort::*action)());
+
+  Links L;
+  std::chrono::milliseconds Interval;
+  std::atomic<bool> HooksCheck{false};
+  std::atomic<uint32_t> WorkerStartTick{0};
+
+  // Worker thread only. LastForeground starts as no value at all, so that the first value of
+  // ForegroundWnd, even none, counts as a change.
+  static constexpr TWindowHandle NoForegroundYet = ~TWindowHandle{0};
+  TWindowHandle LastForeground = NoForegroundYet;
+  TWindowHandle LastPolled = 0;
+
+  // GUI thread only.
+  int32_t RestartCountValue = 0;
+  int32_t HookErrTicksValue = 0;
+
+  std::mutex Lock;
+  std::condition_variable Wake;
+  bool Terminated = false;
+  std::thread Thread;
+};
+
+}  // namespace pelorin
