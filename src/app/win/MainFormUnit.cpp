@@ -1,14 +1,20 @@
-// The main block: the main window (hidden for now), the hooks, the notification and command
-// threads, and the message loop.
+// The main block: start-up in its fixed order, the message loop, and the ordered shutdown.
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cmath>
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "app/MainWorkThread.h"
 #include "app/SharedState.h"
+#include "app/StartUp.h"
 #include "app/win/Fatal.h"
 #include "app/win/GuiDispatcher.h"
+#include "app/win/MainForm.h"
+#include "app/win/MainWorkThreadWin.h"
+#include "app/win/SingleInstance.h"
 #include "commands/Brightness.h"
 #include "commands/CustomInputThread.h"
 #include "commands/ShowingThread.h"
@@ -16,93 +22,49 @@
 #include "commands/win/CommandSystem.h"
 #include "commands/win/NoteFormUnit.h"
 #include "commands/win/VideoUnit.h"
-#include "config/Settings.h"
+#include "config/SettingsStore.h"
+#include "config/win/AnsiCodePageWin.h"
+#include "config/win/AutoRunWin.h"
+#include "config/win/FilePortWin.h"
 #include "input/CustomInputTable.h"
+#include "input/ForegroundTracking.h"
 #include "input/KeyboardHook.h"
 #include "input/MouseHook.h"
 #include "input/TypedChars.h"
+#include "input/win/ForegroundHook.h"
 #include "input/win/HookInstaller.h"
 #include "tracked/SyntheticInput.h"
+#include "tracked/TrackedWindowRow.h"
 #include "tracked/win/SyntheticInputWin.h"
 
 namespace pelorin {
 namespace {
 
-constexpr wchar_t MainWindowClass[] = L"PelorinMainForm";
-
-// Set while Pelorin changes its own controls; every change handler then does nothing.
-bool ProgrammaticChange = false;
-
-// What the hooks ask of the main window. The page control and the choice combo boxes arrive
-// with the main window's pages; until then no control of Pelorin can hold the focus.
-class TMainWindowPort : public MouseHookPort, public KeyboardHookPort {
- public:
-  HWND Window = nullptr;
-  HWND PageControl = nullptr;
-  HWND CommandCombo = nullptr;
-  HWND InputCombo = nullptr;
-
-  bool ChoiceComboFocused() override { return FocusedChoiceCombo() != ChoiceCombo::None; }
-  TRect MainWindowRect() override {
-    RECT r{};
-    if (Window != nullptr) ::GetWindowRect(Window, &r);
-    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+std::wstring ModulePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD len = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (len < path.size()) {
+      path.resize(len);
+      return path;
+    }
+    path.resize(path.size() * 2);
   }
-
-  bool CustomInputsPageActive() override {
-    return PageControl != nullptr && ::SendMessageW(PageControl, TCM_GETCURSEL, 0, 0) == 0;
-  }
-  ChoiceCombo FocusedChoiceCombo() override {
-    HWND focus = ::GetFocus();
-    if (focus == nullptr) return ChoiceCombo::None;
-    // An editable combo box gives the focus to its edit child.
-    HWND parent = ::GetParent(focus);
-    if (CommandCombo != nullptr && (focus == CommandCombo || parent == CommandCombo)) return ChoiceCombo::Command;
-    if (InputCombo != nullptr && (focus == InputCombo || parent == InputCombo)) return ChoiceCombo::Input;
-    return ChoiceCombo::None;
-  }
-  int ChoiceComboSelection(ChoiceCombo combo) override {
-    return static_cast<int>(::SendMessageW(ComboOf(combo), CB_GETCURSEL, 0, 0));
-  }
-  void ShowCapturedChord(ChoiceCombo combo, const std::wstring& chordText) override {
-    HWND box = ComboOf(combo);
-    ProgrammaticChange = true;
-    ::SendMessageW(box, CB_DELETESTRING, 0, 0);
-    ::SendMessageW(box, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(chordText.c_str()));
-    ::SendMessageW(box, CB_SETCURSEL, 0, 0);
-    ProgrammaticChange = false;
-  }
-  bool MainFormIsActive() override { return Window != nullptr && ::GetActiveWindow() == Window; }
-  bool CapsLockToggled() override { return (::GetKeyState(VK_CAPITAL) & 1) != 0; }
-
- private:
-  HWND ComboOf(ChoiceCombo combo) const { return combo == ChoiceCombo::Command ? CommandCombo : InputCombo; }
-};
-
-// The language of the first installed keyboard layout that is not US English, 0 when none.
-int FindOtherLayoutLang() {
-  HKL layouts[64];
-  int count = ::GetKeyboardLayoutList(64, layouts);
-  for (int i = 0; i < count; ++i) {
-    int lang = LOWORD(reinterpret_cast<UINT_PTR>(layouts[i]));
-    if (lang != 1033) return lang;
-  }
-  return 0;
 }
 
+std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L"\\/") + 1); }
+std::wstring FileNameOf(const std::wstring& path) { return path.substr(path.find_last_of(L"\\/") + 1); }
+
 // "Pelorin (v.1.0.0)" from the file version of the running executable.
-std::wstring VersionCaption() {
-  wchar_t path[MAX_PATH * 4];
-  DWORD len = ::GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+std::wstring VersionCaption(const std::wstring& exePath) {
   std::wstring caption = L"Pelorin";
-  if (len == 0 || len >= std::size(path)) return caption;
   DWORD ignored = 0;
-  DWORD size = ::GetFileVersionInfoSizeW(path, &ignored);
+  DWORD size = ::GetFileVersionInfoSizeW(exePath.c_str(), &ignored);
   if (size == 0) return caption;
-  std::wstring block(size / sizeof(wchar_t) + 1, L'\0');
+  std::vector<BYTE> block(size);
   VS_FIXEDFILEINFO* info = nullptr;
   UINT infoLen = 0;
-  if (::GetFileVersionInfoW(path, 0, size, block.data()) &&
+  if (::GetFileVersionInfoW(exePath.c_str(), 0, size, block.data()) &&
       ::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &infoLen) && info != nullptr) {
     caption += L" (v." + std::to_wstring(HIWORD(info->dwFileVersionMS)) + L"." +
                std::to_wstring(LOWORD(info->dwFileVersionMS)) + L"." +
@@ -111,10 +73,22 @@ std::wstring VersionCaption() {
   return caption;
 }
 
-double PixelsScaleOf(HWND window) {
-  HDC dc = ::GetDC(window);
+// The language of the first installed keyboard layout that is not US English, 0 when none.
+int FindOtherLayoutLang() {
+  HKL layouts[100];
+  int count = ::GetKeyboardLayoutList(100, layouts);
+  for (int i = 0; i < count; ++i) {
+    int lang = LOWORD(reinterpret_cast<UINT_PTR>(layouts[i]));
+    if (lang != 1033) return lang;
+  }
+  return 0;
+}
+
+// Pixels per inch of the screen / 96; the process is DPI aware, so this is the windows' scale.
+double ScreenPixelsScale() {
+  HDC dc = ::GetDC(nullptr);
   int dpi = dc != nullptr ? ::GetDeviceCaps(dc, LOGPIXELSX) : 96;
-  if (dc != nullptr) ::ReleaseDC(window, dc);
+  if (dc != nullptr) ::ReleaseDC(nullptr, dc);
   return dpi > 0 ? dpi / 96.0 : 1.0;
 }
 
@@ -123,43 +97,385 @@ void ReadScreenMetrics(TSharedState& shared) {
   shared.ScreenHeight = ::GetSystemMetrics(SM_CYSCREEN);
 }
 
-// The commands' way to Pelorin's own windows, run in the GUI thread. The Clipboard Manager,
-// the help window, the tray pop-up, the brightness slider and the two switches arrive with
-// their windows; until then those codes do nothing.
-class TMainWindowCommands : public CommandWindowsPort {
+// What the hooks ask of the main window.
+class TMainWindowPort : public MouseHookPort, public KeyboardHookPort {
  public:
-  HWND Window = nullptr;
-  void OpenClipboardManager() override {}
-  void ShowMainWindow() override {
-    ::ShowWindow(Window, ::IsIconic(Window) ? SW_RESTORE : SW_SHOW);
-    ::SetForegroundWindow(Window);
+  TMainWindowPort(TMainForm& form, TConfigState& config) : Form(form), Config(config) {}
+
+  bool ChoiceComboFocused() override { return FocusedChoiceCombo() != ChoiceCombo::None; }
+  TRect MainWindowRect() override {
+    RECT r{};
+    ::GetWindowRect(Form.Handle(), &r);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
   }
-  void ToggleCheckedInputs() override {}
-  void TogglePelorin() override {}
-  void ShowHelp() override {}
-  void MinimizeApplication() override { ::ShowWindow(Window, SW_HIDE); }
-  void ShowTrayPopup() override {}
-  void ShowBrightnessSlider() override {}
-  void RefreshTray() override {}
-  void MarkSettingsChanged() override {}
+  bool CustomInputsPageActive() override { return Form.ActivePage() == TMainPage::CustomInputs; }
+  ChoiceCombo FocusedChoiceCombo() override {
+    HWND focus = ::GetFocus();
+    if (focus == nullptr) return ChoiceCombo::None;
+    // An editable combo box gives the focus to its edit child.
+    HWND parent = ::GetParent(focus);
+    HWND command = Form.CommandCombo(), input = Form.InputCombo();
+    if (command != nullptr && (focus == command || parent == command)) return ChoiceCombo::Command;
+    if (input != nullptr && (focus == input || parent == input)) return ChoiceCombo::Input;
+    return ChoiceCombo::None;
+  }
+  int ChoiceComboSelection(ChoiceCombo combo) override {
+    return static_cast<int>(::SendMessageW(ComboOf(combo), CB_GETCURSEL, 0, 0));
+  }
+  void ShowCapturedChord(ChoiceCombo combo, const std::wstring& chordText) override {
+    HWND box = ComboOf(combo);
+    TProgrammaticChange guard(Config);
+    ::SendMessageW(box, CB_DELETESTRING, 0, 0);
+    ::SendMessageW(box, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(chordText.c_str()));
+    ::SendMessageW(box, CB_SETCURSEL, 0, 0);
+  }
+  bool MainFormIsActive() override { return ::GetActiveWindow() == Form.Handle(); }
+  bool CapsLockToggled() override { return (::GetKeyState(VK_CAPITAL) & 1) != 0; }
+
+ private:
+  HWND ComboOf(ChoiceCombo combo) const { return combo == ChoiceCombo::Command ? Form.CommandCombo() : Form.InputCombo(); }
+  TMainForm& Form;
+  TConfigState& Config;
 };
 
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+// The running program: everything start-up creates, in the order it creates it, so that the
+// members are destroyed in reverse.
+class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort {
+ public:
+  TPelorinApp(HINSTANCE instance, std::wstring exePath, TStartMode mode)
+      : Instance(instance),
+        ExePath(std::move(exePath)),
+        IniPath(FolderOf(ExePath) + L"Pelorin.ini"),
+        Mode(mode),
+        Io{Files, Ansi, RunKey, AutoRunData(ExePath)} {}
+
+  TPelorinApp(const TPelorinApp&) = delete;
+  TPelorinApp& operator=(const TPelorinApp&) = delete;
+  // Also the end of an exception that left Run: the same ordered shutdown.
+  ~TPelorinApp() { Shutdown(); }
+
+  int Run();
+
+  // CommandWindowsPort and WorkerWindowsPort, GUI thread.
+  void OpenClipboardManager() override {}  // arrives with the Clipboard Manager
+  void ShowMainWindow() override;
+  void ToggleCheckedInputs() override {
+    InputsEnabledClick(true);
+    Notes->ShowNote(InputsEnabledCaption(Shared().CheckedInputsEnabled), true, -1);
+  }
+  void TogglePelorin() override {
+    PelorinEnabledClick(true);
+    Notes->ShowNote(PelorinEnabledCaption(Shared().AppEnabled), true, -1);
+  }
+  void ShowHelp() override {}  // arrives with the help window
+  void MinimizeApplication() override;
+  void ShowTrayPopup() override {}         // arrives with the tray icon
+  void ShowBrightnessSlider() override {}  // arrives with the tray icon
+  void RefreshTray() override {}           // arrives with the tray icon
+  void MarkSettingsChanged() override { pelorin::MarkSettingsChanged(Config); }
+  void CloseMainWindow() override { ::PostMessageW(Form->Handle(), WM_CLOSE, 0, 0); }
+  void ShowHookError(std::wstring_view text, std::wstring_view hint) override {
+    (void)hint;
+    Form->ShowErrorLabel(text, true);
+  }
+  void RefreshInputsCaption() override { InputsEnabledClick(false); }
+
+ private:
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  void PelorinEnabledClick(bool toggle);
+  void InputsEnabledClick(bool toggle);
+  void SaveIfChanged(bool tellUser);
+  void Shutdown();
+
+  HINSTANCE Instance;
+  std::wstring ExePath;
+  std::wstring IniPath;
+  TStartMode Mode;
+
+  Settings Cfg;
+  std::unique_ptr<TCustomInputTable> Table;
+  std::vector<TTrackedWindowRow> TrackedRows;
+  TConfigState Config;
+  TWinFilePort Files;
+  TSystemAnsiCodePage Ansi;
+  TWinRunKey RunKey;
+  TSettingsIo Io;
+  TInstanceMutex Mutex;
+
+  std::unique_ptr<TMainForm> Form;
+  std::unique_ptr<TMainWindowPort> WindowPort;
+  TTypedChars TypedChars;
+  TGuiDispatcher Dispatcher;
+  TNoteForm NoteForm;
+  TNoteFocus NoteFocus;
+  std::unique_ptr<TShowingThread> Notes;
+  std::unique_ptr<TNoteSender> NoteSender;
+  TDxvaMonitor Monitor;
+  std::unique_ptr<TBrightness> Brightness;
+  std::unique_ptr<TMouseHook> MouseHook;
+  std::unique_ptr<TKeyboardHook> KeyboardHook;
+  TSyntheticInputWin InputSink;
+  std::unique_ptr<TSyntheticInput> Input;
+  TAudioVolume Volume;
+  std::unique_ptr<TWinCommandSystem> CommandSystem;
+  TForegroundWin ForegroundSystem;
+  std::unique_ptr<TForegroundTracker> Foreground;
+  TWorkerSystemWin WorkerSystem;
+  std::unique_ptr<TMainWorkThread> Worker;
+  std::unique_ptr<TCustomInputThread> CmdThread;
+  bool ShutDown = false;
+};
+
+void TPelorinApp::ShowMainWindow() {
+  TSharedState& shared = Shared();
+  if (shared.MainWindowActive.load()) return;
+  HWND window = Form->Handle();
+  Form->Show();
+  if (::IsIconic(window)) ::ShowWindow(window, SW_RESTORE);
+  // Topmost and back again brings it above everything without pinning it there.
+  ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  ::SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  ::SetForegroundWindow(window);
+  shared.MainWindowActive = true;
+}
+
+void TPelorinApp::MinimizeApplication() {
+  Form->Hide();  // to the tray: no taskbar button is left
+  Shared().MainWindowActive = false;
+}
+
+void TPelorinApp::PelorinEnabledClick(bool toggle) {
+  TSharedState& shared = Shared();
+  if (toggle) {
+    bool enabled = !shared.AppEnabled.load();
+    shared.AppEnabled = enabled;
+    if (enabled)
+      InstallHooks(Instance);
+    else
+      RemoveHooks();
+  }
+  Form->RefreshSwitchCaptions();
+  RefreshTray();
+}
+
+void TPelorinApp::InputsEnabledClick(bool toggle) {
+  TSharedState& shared = Shared();
+  if (toggle) shared.CheckedInputsEnabled = !shared.CheckedInputsEnabled.load();
+  Form->RefreshSwitchCaptions();
+}
+
+void TPelorinApp::SaveIfChanged(bool tellUser) {
+  if (!Config.NeedsSave()) return;
+  Form->StoreGeometry(Cfg);
+  TSettingsModel model{Cfg, *Table, TrackedRows};
+  if (WriteIniFile(IniPath, model, Io, Config) == TSaveResult::WriteFailed && tellUser)
+    ::MessageBoxW(Form->Handle(), SaveFailedText(IniPath).c_str(), std::wstring(SaveFailedCaption).c_str(),
+                  MB_OK | MB_ICONERROR);
+}
+
+bool TPelorinApp::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  TSharedState& shared = Shared();
   switch (message) {
     case WM_CLOSE:
-      // The shutdown runs after the message loop, while the window still exists.
+      // Closing is never refused; the shutdown runs after the message loop, while the
+      // window still exists.
+      SaveIfChanged(true);
       ::PostQuitMessage(0);
-      return 0;
+      result = 0;
+      return true;
     case WM_DISPLAYCHANGE:
-      ReadScreenMetrics(Shared());
-      break;
+      shared.ScreenWidth = LOWORD(lParam);
+      shared.ScreenHeight = HIWORD(lParam);
+      return false;
     case WM_SETTINGCHANGE:
-      if (wParam == SPI_SETMOUSEBUTTONSWAP) ReadPrimaryButton(Shared());
-      break;
+      if (wParam == SPI_SETMOUSEBUTTONSWAP) ReadPrimaryButton(shared);
+      return false;
+    case WM_POWERBROADCAST:
+    case WM_QUERYENDSESSION: {
+      if (Config.ProgrammaticChange) return false;
+      bool was = shared.Suspending.load();
+      if (message == WM_POWERBROADCAST) {
+        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) {
+          shared.Suspending = false;
+          KeyboardHook->PressedKeys().Clear();  // keys held across standby are forgotten
+        } else if (wParam == PBT_APMSUSPEND) {
+          shared.Suspending = true;
+        }
+      } else {
+        shared.Suspending = true;
+      }
+      if (!was && shared.Suspending.load()) {
+        TProgrammaticChange guard(Config);
+        SaveIfChanged(false);  // nobody can answer a message now
+        if (message == WM_QUERYENDSESSION && lParam == 0) ::PostMessageW(Form->Handle(), WM_CLOSE, 0, 0);
+      }
+      if (message == WM_QUERYENDSESSION) {
+        result = TRUE;
+        return true;
+      }
+      return false;
+    }
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+        MinimizeApplication();
+        result = 0;
+        return true;
+      }
+      return false;
     default:
-      break;
+      return false;
   }
-  return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+int TPelorinApp::Run() {
+  TSharedState& shared = Shared();
+  if (Mode.AppEnabled) shared.AppEnabled = *Mode.AppEnabled;
+
+  // A second start only asks the running instance to show itself.
+  if (InstanceMutexExists()) {
+    ::GlobalAddAtomW(ActivateAtomName.data());
+    return 0;
+  }
+  // An instance that lost its mutex (a hung one) must not keep its hooks.
+  for (int i = 0; i < 20 && KillOtherInstances(FileNameOf(ExePath)); ++i) {
+  }
+  Mutex.Create();
+
+  ReadScreenMetrics(shared);
+  ReadPrimaryButton(shared);
+  POINT cursor{};
+  ::GetCursorPos(&cursor);
+
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  ::InitCommonControlsEx(&controls);
+  // The grid keeps room for its check boxes at any DPI.
+  Table = std::make_unique<TCustomInputTable>(CellPrefixLenFor(ScreenPixelsScale()));
+  TSettingsModel model{Cfg, *Table, TrackedRows};
+  Form = std::make_unique<TMainForm>(model, Config, shared, Io);
+  Form->OnMessage = [this](UINT m, WPARAM w, LPARAM l, LRESULT& r) { return OnMessage(m, w, l, r); };
+  if (!Form->Create(Instance, VersionCaption(ExePath))) return 1;
+  HWND window = Form->Handle();
+  SetShutdownWindow(window);
+
+  // Settings: keys missing in the file keep the window's current values.
+  Form->StoreGeometry(Cfg);
+  if (!LoadSettingsFile(IniPath, model, {shared.ScreenWidth.load(), shared.ScreenHeight.load()}, Io, Config))
+    Config.ExportMark = true;
+  Form->LoadControls(Cfg);
+  Form->ShowTable(*Table);
+  Form->ShowTrackedWindows(TrackedRows);
+  Form->Dialogs().SetOwner(window);
+
+  Dispatcher.Create(Instance);
+  NoteForm.Create(Instance);
+  NoteFocus.SetWindow(TPelorinWindow::Main, window);
+  Notes = std::make_unique<TShowingThread>(Dispatcher, NoteForm, NoteFocus, shared);
+  Notes->SetNoteCheck(Cfg.NoteCheck);
+  NoteSender = std::make_unique<TNoteSender>(*Notes);
+
+  Form->OnPelorinEnabledClick = [this] { PelorinEnabledClick(true); };
+  Form->OnInputsEnabledClick = [this] { InputsEnabledClick(true); };
+  Form->OnSettingChanged = [this](TSettingControl control) {
+    if (control == TSettingControl::NoteCheck) Notes->SetNoteCheck(Cfg.NoteCheck);
+    if (control == TSettingControl::HooksCheck && Worker) Worker->SetHooksCheck(Cfg.HooksCheck);
+    if (control == TSettingControl::DisableInGame && Foreground) Foreground->DisableInGameClick(Cfg.DisableInGame);
+  };
+  Form->OnSettingsImported = [this] {
+    Notes->SetNoteCheck(Cfg.NoteCheck);
+    if (Worker) Worker->SetHooksCheck(Cfg.HooksCheck);
+    if (Foreground) Foreground->SetDisableInGame(Cfg.DisableInGame);
+    Form->ShowTable(*Table);
+    Form->ShowTrackedWindows(TrackedRows);
+  };
+  PelorinEnabledClick(false);
+  InputsEnabledClick(false);
+
+  Brightness = std::make_unique<TBrightness>(Monitor.InitBrightness() ? &Monitor : nullptr);
+  if (Brightness->Available())
+    Brightness->ReadBrightness();
+  else
+    Form->ShowErrorLabel(NoBrightnessText, false);
+
+  WindowPort = std::make_unique<TMainWindowPort>(*Form, Config);
+  MouseHook = std::make_unique<TMouseHook>(*Table, Cfg, shared, *WindowPort, TypedChars, TPoint{cursor.x, cursor.y});
+  KeyboardHook = std::make_unique<TKeyboardHook>(*Table, shared, *WindowPort, TypedChars);
+  SetHookTargets(KeyboardHook.get(), MouseHook.get());
+  bool hooked = shared.AppEnabled.load() ? InstallHooks(Instance) : true;
+
+  Input = std::make_unique<TSyntheticInput>(shared, *MouseHook, InputSink);
+  ForegroundSystem.SetNotes(Notes.get());
+  Foreground = std::make_unique<TForegroundTracker>(
+      TForegroundTracker::Links{shared, Config, TypedChars, ForegroundSystem, Dispatcher, *this, *NoteSender});
+  Foreground->SetMainWindow(ToWindowHandle(window));
+  Foreground->RegisterOwnWindow(ToWindowHandle(NoteForm.Handle()));
+  Foreground->SetDisableInGame(Cfg.DisableInGame);
+  bool foregroundHooked = InstallForegroundHook(Foreground.get());
+  // A failed hook is reported and repaired by the worker's restart; a user who started
+  // Pelorin by hand has its window in front, so the restart waits.
+  if (!hooked || !foregroundHooked) {
+    shared.KeyboardProbe = -2;
+    shared.MainWindowActive = !Mode.AutoRun;
+  }
+
+  shared.OtherLayoutLang = FindOtherLayoutLang();
+  if (shared.OtherLayoutLang.load() == 0) Form->DisableAutoLayout();
+  shared.CapsLockOn = WindowPort->CapsLockToggled();
+
+  CommandSystem = std::make_unique<TWinCommandSystem>(Volume);
+  Worker = std::make_unique<TMainWorkThread>(TMainWorkThread::Links{shared, *Input, *Foreground,
+                                                                    KeyboardHook->PressedKeys(), WorkerSystem,
+                                                                    Dispatcher, *this, nullptr, Mode.RestartCount});
+  Worker->SetHooksCheck(Cfg.HooksCheck);
+  CmdThread = std::make_unique<TCustomInputThread>(TCustomInputThread::Links{
+      *Table, shared, *MouseHook, *Input, *NoteSender, Volume, *Brightness, *CommandSystem, Dispatcher, *this,
+      nullptr});
+  Worker->Start();
+  CmdThread->Start();
+
+  if (!Mode.AutoRun) ShowMainWindow();
+
+  MSG msg;
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (Form->IsFormMessage(msg)) continue;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  Shutdown();
+  return 0;
+}
+
+void TPelorinApp::Shutdown() {
+  if (ShutDown) return;
+  ShutDown = true;
+  TSharedState& shared = Shared();
+  // The threads first, so everything they use exists for their whole life.
+  if (Worker) Worker->Stop();
+  if (CmdThread) CmdThread->Stop();
+  Dispatcher.Close();
+  if (Notes) Notes->Stop();
+  NoteForm.Destroy();
+  Monitor.DoneBrightness();
+  RemoveHooks();
+  RemoveForegroundHook();
+  SetHookTargets(nullptr, nullptr);
+  SetShutdownWindow(nullptr);
+  bool restart = shared.MouseProbe.load() == static_cast<int32_t>(ProbeMark) ||
+                 shared.KeyboardProbe.load() == static_cast<int32_t>(ProbeMark);
+  int restartCount = Worker ? Worker->RestartCount() : 0;
+  if (Form) Form->Destroy();
+  Mutex.Release();
+  if (restart) {
+    // The successor finds no mutex and starts hidden.
+    std::wstring line = RestartCommandLine(ExePath, restartCount, shared.AppEnabled.load());
+    std::wstring folder = FolderOf(ExePath);
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi)) {
+      ::CloseHandle(pi.hThread);
+      ::CloseHandle(pi.hProcess);
+    }
+  }
 }
 
 }  // namespace
@@ -167,83 +483,18 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace pelorin;
-
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = MainWindowProc;
-  wc.hInstance = instance;
-  wc.hIcon = ::LoadIconW(instance, L"MAINICON");
-  wc.hIconSm = static_cast<HICON>(::LoadImageW(instance, L"MAINICON", IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                                               ::GetSystemMetrics(SM_CYSMICON), 0));
-  wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = MainWindowClass;
-  if (::RegisterClassExW(&wc) == 0) return 1;
-
-  std::wstring caption = VersionCaption();
-  HWND window = ::CreateWindowExW(0, MainWindowClass, caption.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, 640, 480, nullptr, nullptr, instance, nullptr);
-  if (window == nullptr) return 1;
-
-  TSharedState& shared = Shared();
-  ReadScreenMetrics(shared);
-  POINT cursor{};
-  ::GetCursorPos(&cursor);
-
-  static Settings settings;
-  static TCustomInputTable table(CellPrefixLenFor(PixelsScaleOf(window)));
-  static TTypedChars typedChars;
-  static TMainWindowPort windowPort;
-  windowPort.Window = window;
-  SetShutdownWindow(window);
-  ReadPrimaryButton(shared);
-  shared.OtherLayoutLang = FindOtherLayoutLang();
-  shared.CapsLockOn = windowPort.CapsLockToggled();
-
-  static TGuiDispatcher dispatcher;
-  dispatcher.Create(instance);
-  static TNoteForm noteForm;
-  noteForm.Create(instance);
-  static TNoteFocus noteFocus;
-  noteFocus.SetWindow(TPelorinWindow::Main, window);
-  static TShowingThread notes(dispatcher, noteForm, noteFocus, shared);
-  notes.SetNoteCheck(settings.NoteCheck);
-
-  static TDxvaMonitor monitor;
-  static TBrightness brightness(monitor.InitBrightness() ? &monitor : nullptr);
-  brightness.ReadBrightness();
-
-  static TMouseHook mouseHook(table, settings, shared, windowPort, typedChars, TPoint{cursor.x, cursor.y});
-  static TKeyboardHook keyboardHook(table, shared, windowPort, typedChars);
-  SetHookTargets(&keyboardHook, &mouseHook);
-  InstallHooks(instance);
-
-  static TSyntheticInputWin inputSink;
-  static TSyntheticInput input(shared, mouseHook, inputSink);
-  static TAudioVolume volume;
-  static TWinCommandSystem system(volume);
-  static TNoteSender noteSender(notes);
-  static TMainWindowCommands windowCommands;
-  windowCommands.Window = window;
-  static TCustomInputThread cmdThread({table, shared, mouseHook, input, noteSender, volume, brightness, system,
-                                       dispatcher, windowCommands, nullptr});
-  cmdThread.Start();
-
-  MSG msg;
-  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
+  std::vector<std::wstring> args = SplitCommandLine(::GetCommandLineW());
+  std::wstring exePath = ModulePath();
+  TStartMode mode = ParseStartMode(std::vector<std::wstring>(args.begin() + (args.empty() ? 0 : 1), args.end()));
+  if (mode.PowerCommand != 0) {
+    PowerStart(mode.PowerCommand, FileNameOf(exePath));
+    return 0;
   }
-
-  // Shutdown in reverse: the threads first, then what they used.
-  cmdThread.Stop();
-  dispatcher.Close();
-  notes.Stop();
-  noteForm.Destroy();
-  monitor.DoneBrightness();
-  RemoveHooks();
-  SetHookTargets(nullptr, nullptr);
-  SetShutdownWindow(nullptr);
-  ::DestroyWindow(window);
-  return static_cast<int>(msg.wParam);
+  try {
+    TPelorinApp app(instance, exePath, mode);
+    return app.Run();
+  } catch (...) {
+    UnexpectedException();
+    return 0;
+  }
 }

@@ -54,7 +54,7 @@ void Delay(DWORD ms) {
 
 void PowerStart(int n, const std::wstring& exeFileName) {
   if ((n == 3 || n == 4) && InstanceMutexExists()) {
-    ::GlobalAddAtomW(ShutdownAtomName);
+    ::GlobalAddAtomW(ShutdownAtomName.data());
     for (int i = 0; i < 100; ++i) {
       Delay(100);
       if (!InstanceMutexExists()) {

@@ -3,11 +3,11 @@
 
 #include <string>
 
+#include "app/MainWorkThread.h"
+
 namespace pelorin {
 
 inline constexpr wchar_t InstanceMutexName[] = L"Pelorin";
-inline constexpr wchar_t ActivateAtomName[] = L"Activate Pelorin";
-inline constexpr wchar_t ShutdownAtomName[] = L"Shutdown Pelorin";
 
 // Another instance of this session holds the mutex.
 bool InstanceMutexExists();

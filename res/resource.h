@@ -1,0 +1,96 @@
+// Ids of the main window's page templates and of their controls. Shared by the resource
+// script and the C++ side, so plain macros only.
+#pragma once
+
+// Page templates. The caption of each template is the title of its tab.
+#define IDD_CUSTOM_INPUTS_PAGE 200
+#define IDD_COMMANDS_PAGE 201
+#define IDD_MOUSE_PAGE 202
+#define IDD_LAYOUT_PAGE 203
+#define IDD_DESKTOP_PAGE 204
+#define IDD_TRACKED_PAGE 205
+#define IDD_SETTINGS_PAGE 206
+
+// Controls of the top-level window (created in code).
+#define IDC_PAGE_CONTROL 1000
+#define IDC_PELORIN_ENABLED 1001
+
+// "Custom Inputs" page.
+#define IDC_INPUTS_TABS 1002
+
+// "Commands" sub-tab.
+#define IDC_COMMAND_LABEL 1010
+#define IDC_COMMAND_COMBO 1011
+#define IDC_INPUT_LABEL 1012
+#define IDC_INPUT_COMBO 1013
+#define IDC_ADD_INPUT 1014
+#define IDC_MAIN_GRID 1015
+#define IDC_INPUTS_ENABLED 1016
+#define IDC_REMOVE_INPUT 1017
+#define IDC_HOOK_ERROR_LABEL 1018
+
+// "Mouse" sub-tab.
+#define IDC_DIST_CAPTION 1020
+#define IDC_DIST_TRACK 1021
+#define IDC_DIST_LABEL 1022
+#define IDC_SPEED_CAPTION 1023
+#define IDC_SPEED_TRACK 1024
+#define IDC_FIX_WHEEL_CHECK 1025
+#define IDC_FIX_DBLCLICKS_CHECK 1026
+
+// "Keyboard layout" sub-tab.
+#define IDC_AUTO_LAYOUT_CHECK 1030
+#define IDC_AUTO_LAYOUT_CAPTION 1031
+#define IDC_AUTO_LAYOUT_TRACK 1032
+
+// "Desktop" page.
+#define IDC_SHORTCUTS_LABEL 1040
+#define IDC_SLEEP_SHORTCUT 1041
+#define IDC_HIBERNATE_SHORTCUT 1042
+#define IDC_SHUTDOWN_SHORTCUT 1043
+#define IDC_REBOOT_SHORTCUT 1044
+#define IDC_DESKTOP_SEPARATOR 1045
+#define IDC_SAVE_DESKTOP 1046
+#define IDC_RESTORE_DESKTOP 1047
+#define IDC_AUTO_RESTORE_DESKTOP_CHECK 1048
+#define IDC_ERROR_DESKTOP_LABEL 1049
+
+// "Tracked windows" page.
+#define IDC_HEADER_IMAGE 1050
+#define IDC_WIN_TITLE_LABEL 1051
+#define IDC_HEADER_TEXT 1052
+#define IDC_IN_WIN_IMAGE 1053
+#define IDC_IN_WIN_CHECK 1054
+#define IDC_IN_WIN_TEXT 1055
+#define IDC_SIZE_IMAGE 1056
+#define IDC_WIN_SIZE_CHECK 1057
+#define IDC_WIN_SIZE 1058
+#define IDC_BUTTON_IMAGE 1059
+#define IDC_CLICK_LABEL 1060
+#define IDC_BTN_CHECK 1061
+#define IDC_XY_CHECK 1062
+#define IDC_BUTTON_TEXT 1063
+#define IDC_PASTE_SYM 1064
+#define IDC_ADD_WINDOW 1065
+#define IDC_EDIT_WINDOW 1066
+#define IDC_REMOVE_WIN_TRACK 1067
+#define IDC_TRACK_WINS_GRID 1068
+
+// "Settings" page.
+#define IDC_AUTO_RUN_CHECK 1070
+#define IDC_NOTE_CHECK 1071
+#define IDC_DISABLE_IN_GAME 1072
+#define IDC_HOOKS_CHECK 1073
+#define IDC_SETTINGS_SEPARATOR1 1074
+#define IDC_CLP_IMAGE 1075
+#define IDC_MAX_UNCHECKED_LABEL 1076
+#define IDC_MAX_UNCHECKED_EDIT 1077
+#define IDC_MAX_UNCHECKED_SPIN 1078
+#define IDC_MAX_MEMORY_LABEL 1079
+#define IDC_MAX_MEMORY_EDIT 1080
+#define IDC_MAX_MEMORY_SPIN 1081
+#define IDC_APPLY 1082
+#define IDC_SAVE_CLIPBOARD_CHECK 1083
+#define IDC_SETTINGS_SEPARATOR2 1084
+#define IDC_SAVE_CFG 1085
+#define IDC_LOAD_CFG 1086
