@@ -2,6 +2,7 @@
 // leaves behind. Each test runs a copy in a fresh folder, where its Pelorin.ini lives.
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <filesystem>
@@ -215,6 +216,34 @@ TEST_F(PelorinProcess, AnUnchangedFileIsLeftAsItWas) {
   EXPECT_EQ(::SendMessageW(noteCheck, BM_GETCHECK, 0, 0), BST_UNCHECKED) << "the file's value is shown";
   EXPECT_EQ(Close(p), 0);
   EXPECT_EQ(ReadFile(Ini), original);
+}
+
+TEST_F(PelorinProcess, WindowGeometryAndColumnWidthsSurviveACloseAndAStart) {
+  TRunning& first = Start(L"");
+  ASSERT_TRUE(WaitForWindow(first));
+  ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(first.Window) != FALSE; }, 5000));
+  HWND grid = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (grid = FindControl(first.Window, IDC_MAIN_GRID)) != nullptr; }, 5000));
+  ::SendMessageW(grid, LVM_SETCOLUMNWIDTH, 0, 201);
+  const RECT wanted{90, 70, 90 + 780, 70 + 540};
+  ::SetWindowPos(first.Window, nullptr, wanted.left, wanted.top, wanted.right - wanted.left,
+                 wanted.bottom - wanted.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT r{};
+  EXPECT_TRUE(PumpUntil([&] { return ::GetWindowRect(first.Window, &r) && EqualRect(&r, &wanted); }, 3000));
+  EXPECT_EQ(Close(first), 0);
+  ASSERT_TRUE(FileExists(Ini)) << "a moved window is saved";
+  std::string text = ReadFile(Ini);
+  EXPECT_NE(text.find("Left = 90\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("MainGridColWidth0 = 201\r\n"), std::string::npos) << text;
+
+  TRunning& second = Start(L"");
+  ASSERT_TRUE(WaitForWindow(second));
+  ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(second.Window) != FALSE; }, 5000));
+  EXPECT_TRUE(PumpUntil([&] { return ::GetWindowRect(second.Window, &r) && EqualRect(&r, &wanted); }, 3000))
+      << "at " << r.left << "," << r.top << " " << r.right - r.left << "x" << r.bottom - r.top;
+  ASSERT_TRUE(PumpUntil([&] { return (grid = FindControl(second.Window, IDC_MAIN_GRID)) != nullptr; }, 5000));
+  EXPECT_EQ(::SendMessageW(grid, LVM_GETCOLUMNWIDTH, 0, 0), 201);
+  EXPECT_EQ(Close(second), 0);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "app/win/MsgBox.h"
+
 namespace pelorin {
 
 namespace {
@@ -13,7 +15,7 @@ void SetShutdownWindow(HWND window) { ShutdownWindow = window; }
 
 void UnexpectedException() noexcept {
   if (Reported.exchange(true)) return;
-  ::MessageBoxW(nullptr, L"Unexpected exception! Program halted!", L"Pelorin", MB_OK | MB_ICONERROR | MB_TOPMOST);
+  MsgBox(L"Unexpected exception! Program halted!", L"Pelorin", MB_OK | MB_ICONERROR);
   HWND window = ShutdownWindow.load();
   if (window != nullptr)
     ::PostMessageW(window, WM_CLOSE, 0, 0);

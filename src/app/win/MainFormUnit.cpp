@@ -14,6 +14,7 @@
 #include "app/win/GuiDispatcher.h"
 #include "app/win/MainForm.h"
 #include "app/win/MainWorkThreadWin.h"
+#include "app/win/MsgBox.h"
 #include "app/win/SingleInstance.h"
 #include "commands/Brightness.h"
 #include "commands/CustomInputThread.h"
@@ -269,8 +270,7 @@ void TPelorinApp::SaveIfChanged(bool tellUser) {
   Form->StoreGeometry(Cfg);
   TSettingsModel model{Cfg, *Table, TrackedRows};
   if (WriteIniFile(IniPath, model, Io, Config) == TSaveResult::WriteFailed && tellUser)
-    ::MessageBoxW(Form->Handle(), SaveFailedText(IniPath).c_str(), std::wstring(SaveFailedCaption).c_str(),
-                  MB_OK | MB_ICONERROR);
+    MsgBox(SaveFailedText(IniPath), SaveFailedCaption, MB_OK | MB_ICONERROR);
 }
 
 bool TPelorinApp::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -365,6 +365,10 @@ int TPelorinApp::Run() {
   Form->ShowTable(*Table);
   Form->ShowTrackedWindows(TrackedRows);
   Form->Dialogs().SetOwner(window);
+  SetMsgBoxOwner(window);
+  Form->Dialogs().SetMsgBox([](std::wstring_view text, std::wstring_view caption, UINT flags) {
+    return MsgBox(text, caption, flags);
+  });
 
   Dispatcher.Create(Instance);
   NoteForm.Create(Instance);
@@ -459,6 +463,7 @@ void TPelorinApp::Shutdown() {
   RemoveForegroundHook();
   SetHookTargets(nullptr, nullptr);
   SetShutdownWindow(nullptr);
+  SetMsgBoxOwner(nullptr);
   bool restart = shared.MouseProbe.load() == static_cast<int32_t>(ProbeMark) ||
                  shared.KeyboardProbe.load() == static_cast<int32_t>(ProbeMark);
   int restartCount = Worker ? Worker->RestartCount() : 0;
