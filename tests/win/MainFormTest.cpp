@@ -999,38 +999,9 @@ TEST_F(MainForm, ExportAndImportGoThroughTheFileDialogsAndMessageBoxes) {
 bool SaveWindow(HWND window, const std::wstring& path) {
   RECT r{};
   ::GetWindowRect(window, &r);
-  int width = r.right - r.left, height = r.bottom - r.top;
   HDC source = ::GetWindowDC(window);
-  HDC memory = ::CreateCompatibleDC(source);
-  HBITMAP bitmap = ::CreateCompatibleBitmap(source, width, height);
-  HGDIOBJ old = ::SelectObject(memory, bitmap);
-  ::BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
-  ::SelectObject(memory, old);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
-  std::vector<BYTE> pixels(stride * height);
-  int rows = ::GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
-  ::DeleteObject(bitmap);
-  ::DeleteDC(memory);
+  bool ok = SaveDcArea(source, 0, 0, r.right - r.left, r.bottom - r.top, SRCCOPY, path);
   ::ReleaseDC(window, source);
-  if (rows != height) return false;
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;  // "BM"
-  file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
-  file.bfSize = static_cast<DWORD>(file.bfOffBits + pixels.size());
-  HANDLE out = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (out == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool ok = ::WriteFile(out, &file, sizeof(file), &written, nullptr) &&
-            ::WriteFile(out, &info.bmiHeader, sizeof(info.bmiHeader), &written, nullptr) &&
-            ::WriteFile(out, pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr);
-  ::CloseHandle(out);
   return ok;
 }
 

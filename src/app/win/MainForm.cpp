@@ -6,11 +6,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "res/resource.h"
 #include "app/MainWorkThread.h"
+#include "common/win/GdiObjects.h"
 #include "common/win/ProcAddress.h"
 #include "config/ExportImport.h"
 #include "input/InputCatalogue.h"
+#include "res/resource.h"
 
 namespace pelorin {
 
@@ -142,33 +143,6 @@ const TThemeApi& ThemeApi() {
   static TThemeApi api;
   return api;
 }
-
-class TGdiObject {
- public:
-  explicit TGdiObject(HGDIOBJ object) : Object(object) {}
-  TGdiObject(const TGdiObject&) = delete;
-  TGdiObject& operator=(const TGdiObject&) = delete;
-  ~TGdiObject() {
-    if (Object != nullptr) ::DeleteObject(Object);
-  }
-  HGDIOBJ Get() const { return Object; }
-
- private:
-  HGDIOBJ Object;
-};
-
-// Keeps an object selected into a DC for its own lifetime.
-class TSelected {
- public:
-  TSelected(HDC dc, HGDIOBJ object) : Dc(dc), Old(::SelectObject(dc, object)) {}
-  TSelected(const TSelected&) = delete;
-  TSelected& operator=(const TSelected&) = delete;
-  ~TSelected() { ::SelectObject(Dc, Old); }
-
- private:
-  HDC Dc;
-  HGDIOBJ Old;
-};
 
 class TMemoryDc {
  public:

@@ -1,5 +1,7 @@
 #include "commands/win/NoteFormUnit.h"
 
+#include "common/win/GdiObjects.h"
+
 namespace pelorin {
 
 namespace {
@@ -17,33 +19,6 @@ constexpr COLORREF ThumbBottomColour = RGB(208, 204, 196);
 constexpr COLORREF GripColour = RGB(150, 146, 140);
 
 constexpr UINT LabelFormat = DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX;
-
-class TGdiObject {
- public:
-  explicit TGdiObject(HGDIOBJ object) : Object(object) {}
-  TGdiObject(const TGdiObject&) = delete;
-  TGdiObject& operator=(const TGdiObject&) = delete;
-  ~TGdiObject() {
-    if (Object != nullptr) ::DeleteObject(Object);
-  }
-  HGDIOBJ Get() const { return Object; }
-
- private:
-  HGDIOBJ Object;
-};
-
-// Keeps an object selected into a DC for its own lifetime.
-class TSelected {
- public:
-  TSelected(HDC dc, HGDIOBJ object) : Dc(dc), Old(::SelectObject(dc, object)) {}
-  TSelected(const TSelected&) = delete;
-  TSelected& operator=(const TSelected&) = delete;
-  ~TSelected() { ::SelectObject(Dc, Old); }
-
- private:
-  HDC Dc;
-  HGDIOBJ Old;
-};
 
 void Fill(HDC dc, int left, int top, int right, int bottom, COLORREF colour) {
   RECT r{left, top, right, bottom};
