@@ -1,0 +1,146 @@
+// FakeDesktop.exe plays the shell's desktop, which Wine lacks: its list view answers other
+// processes the way the desktop's does, and Pelorin tells it from a full-screen game.
+#include "E2eSupport.h"
+
+#include <commctrl.h>
+
+#include "FakeDesktopLayout.h"
+#include "res/resource.h"
+
+namespace pelorin::e2e {
+namespace {
+
+class TFakeDesktop {
+ public:
+  TFakeDesktop() {
+    std::wstring exe = HarnessFolder + L"FakeDesktop.exe";
+    if (!Process.Start(exe, L"")) return;
+    // Ready once it carries its title.
+    WaitFor(
+        [&] {
+          Progman = FindTopWindow(Process.Pid(), L"Progman");
+          return Progman != nullptr && WindowText(Progman) == L"Program Manager";
+        },
+        StartDeadlineMs);
+    HWND view = Progman != nullptr ? ::FindWindowExW(Progman, nullptr, L"SHELLDLL_DefView", nullptr) : nullptr;
+    List = view != nullptr ? ::FindWindowExW(view, nullptr, L"SysListView32", nullptr) : nullptr;
+  }
+  ~TFakeDesktop() {
+    if (Progman != nullptr) ::PostMessageW(Progman, WM_CLOSE, 0, 0);
+    EXPECT_EQ(Process.WaitForExit(ExitDeadlineMs), std::optional<DWORD>(0)) << "FakeDesktop.exe did not end";
+  }
+  HWND Window() const { return Progman; }
+  HWND ListView() const { return List; }
+  DWORD Pid() const { return Process.Pid(); }
+
+ private:
+  TPelorin Process;  // any program: started, waited for and ended the same way
+  HWND Progman = nullptr;
+  HWND List = nullptr;
+};
+
+// Reads an item of another process's list view through memory of that process, as the
+// desktop's list view must be read.
+struct TRemoteItem {
+  std::wstring Text;
+  POINT Position{};
+};
+
+std::optional<TRemoteItem> ReadRemoteItem(DWORD pid, HWND list, int index) {
+  HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (process == nullptr) return std::nullopt;
+  struct TBlock {
+    LVITEMW Item;
+    POINT Position;
+    wchar_t Text[128];
+  };
+  auto* remote = static_cast<TBlock*>(::VirtualAllocEx(process, nullptr, sizeof(TBlock), MEM_COMMIT, PAGE_READWRITE));
+  std::optional<TRemoteItem> result;
+  if (remote != nullptr) {
+    TBlock local{};
+    local.Item.mask = LVIF_TEXT;
+    local.Item.iItem = index;
+    local.Item.pszText = remote->Text;
+    local.Item.cchTextMax = static_cast<int>(std::size(local.Text));
+    DWORD_PTR ignored = 0;
+    if (::WriteProcessMemory(process, remote, &local, sizeof(local), nullptr) &&
+        ::SendMessageTimeoutW(list, LVM_GETITEMTEXTW, index, reinterpret_cast<LPARAM>(&remote->Item), SMTO_ABORTIFHUNG,
+                              3000, &ignored) &&
+        ::SendMessageTimeoutW(list, LVM_GETITEMPOSITION, index, reinterpret_cast<LPARAM>(&remote->Position),
+                              SMTO_ABORTIFHUNG, 3000, &ignored) &&
+        ::ReadProcessMemory(process, remote, &local, sizeof(local), nullptr)) {
+      local.Text[std::size(local.Text) - 1] = 0;
+      result = TRemoteItem{local.Text, local.Position};
+    }
+    ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  ::CloseHandle(process);
+  return result;
+}
+
+class DesktopStandIn : public TScenario {};
+
+TEST_F(DesktopStandIn, HoldsItsItemsAtKnownPositionsBehindEveryWindow) {
+  TDriverWindow driver;
+  TFakeDesktop desktop;
+  ASSERT_NE(desktop.Window(), nullptr) << "no \"Progman\" window titled \"Program Manager\"";
+  ASSERT_NE(desktop.ListView(), nullptr) << "no list view in the shell view window";
+  ASSERT_TRUE(driver.Activate());
+  RECT r{};
+  ::GetWindowRect(desktop.Window(), &r);
+  EXPECT_EQ(r.right - r.left, ::GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(r.bottom - r.top, ::GetSystemMetrics(SM_CYSCREEN));
+  // Behind the driver's window, as the desktop is behind every window.
+  auto order = [&] {
+    std::string top;
+    for (HWND w = ::GetTopWindow(nullptr); w != nullptr; w = ::GetWindow(w, GW_HWNDNEXT)) {
+      if (w == driver.Handle()) top += " driver";
+      if (w == desktop.Window()) top += " stand-in";
+    }
+    return top;
+  };
+  EXPECT_TRUE(WaitFor([&] { return order() == " driver stand-in"; }, EffectDeadlineMs)) << "top to bottom:" << order();
+
+  const int count = static_cast<int>(std::size(DesktopItems));
+  ASSERT_EQ(::SendMessageW(desktop.ListView(), LVM_GETITEMCOUNT, 0, 0), count);
+  for (int i = 0; i < count; ++i) {
+    std::optional<TRemoteItem> item = ReadRemoteItem(desktop.Pid(), desktop.ListView(), i);
+    ASSERT_TRUE(item.has_value()) << "item " << i << " could not be read";
+    EXPECT_EQ(item->Text, DesktopItems[i].Name);
+    EXPECT_EQ(item->Position.x, DesktopItems[i].X) << Narrow(item->Text);
+    EXPECT_EQ(item->Position.y, DesktopItems[i].Y) << Narrow(item->Text);
+  }
+}
+
+// With "DisableInGame" on (a file without the key), a full-screen window without caption
+// buttons in front switches the checked rows off. The desktop covers the screen the same way
+// but holds a list view: it is no game, and in front it switches them on again.
+TEST_F(DesktopStandIn, AFullScreenGamePausesCheckedRowsTheDesktopDoesNot) {
+  const TChord typeM{{keys::M}};
+  WriteIni(TIni().Section("Custom Inputs").Row(1, typeM.Text(), inputs::Middle, StateMouseChecked, typeM.Hex()));
+  TDriverWindow driver;
+  TFakeDesktop desktop;
+  ASSERT_NE(desktop.ListView(), nullptr);
+  TPelorin* pelorin = StartPelorin(L"autorun");
+  ASSERT_NE(pelorin, nullptr);
+  auto switchCaption = [&] { return pelorin->ControlText(IDC_INPUTS_ENABLED); };
+  ASSERT_TRUE(driver.Activate());
+  ASSERT_EQ(switchCaption(), L"Checked Inputs enabled");
+
+  TGameWindow game;
+  ASSERT_TRUE(BringToFront(game.Handle()));
+  EXPECT_TRUE(WaitFor([&] { return switchCaption() == L"Checked Inputs disabled"; }, EffectDeadlineMs))
+      << "a game in front: " << Narrow(switchCaption());
+  Input.MoveTo({640, 512}, Input.After(1000));
+  Input.Click(MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP, 0, Input.After(500));
+  EXPECT_TRUE(WaitFor([&] { return game.MiddleDowns() == 1; }, EffectDeadlineMs))
+      << "the checked row's click should reach the game";
+
+  ASSERT_TRUE(BringToFront(desktop.Window()));
+  EXPECT_TRUE(WaitFor([&] { return switchCaption() == L"Checked Inputs enabled"; }, EffectDeadlineMs))
+      << "the desktop in front: " << Narrow(switchCaption());
+  EXPECT_EQ(pelorin->Close(), std::optional<DWORD>(0));
+}
+
+}  // namespace
+}  // namespace pelorin::e2e
