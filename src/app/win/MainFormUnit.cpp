@@ -415,11 +415,8 @@ int TPelorinApp::Run() {
   Foreground->SetDisableInGame(Cfg.DisableInGame);
   bool foregroundHooked = InstallForegroundHook(Foreground.get());
   // A failed hook is reported and repaired by the worker's restart; a user who started
-  // Pelorin by hand has its window in front, so the restart waits.
-  if (!hooked || !foregroundHooked) {
-    shared.KeyboardProbe = -2;
-    shared.MainWindowActive = !Mode.AutoRun;
-  }
+  // Pelorin by hand gets its window shown below (MainWindowActive), so the restart waits.
+  if (!hooked || !foregroundHooked) shared.KeyboardProbe = -2;
 
   shared.OtherLayoutLang = FindOtherLayoutLang();
   if (shared.OtherLayoutLang.load() == 0) Form->DisableAutoLayout();
