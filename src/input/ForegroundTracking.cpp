@@ -22,8 +22,11 @@ bool TForegroundTracker::WinEventProc(TWindowHandle window, uint32_t threadId) n
   if (shared.MsgBoxBusy.load(std::memory_order_relaxed)) return false;
   if (window == shared.ForegroundWnd.load(std::memory_order_relaxed)) return false;
   if (IsOwnWindow(window)) return false;
-  // Showing a note may briefly activate the main window; only a real activation counts.
-  if (window == MainWindow() && L.System.NoteRunning() && L.System.ForegroundWindow() != window) return false;
+  // Only the window in front now counts. An event handled late, such as that of a message box
+  // closed a moment after it opened, would otherwise leave a window that is gone as the one
+  // the user works in, and the window really in front would never be reported again. Showing
+  // a note may also briefly activate the main window.
+  if (L.System.ForegroundWindow() != window) return false;
 
   shared.ForegroundWnd.store(window, std::memory_order_relaxed);
   shared.ForegroundThreadId.store(threadId, std::memory_order_relaxed);

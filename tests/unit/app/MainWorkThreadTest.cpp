@@ -135,11 +135,13 @@ struct FakeNotes : NotePort {
   }
 };
 
+// The same screen the worker polls: one window in front for both.
 struct FakeScreen : ForegroundPort {
+  explicit FakeScreen(const FakeSystem& system) : System(system) {}
+  const FakeSystem& System;
   std::map<TWindowHandle, uint32_t> Styles;
   std::map<TWindowHandle, TRect> Rects;
-  TWindowHandle Foreground = 0;
-  TWindowHandle ForegroundWindow() override { return Foreground; }
+  TWindowHandle ForegroundWindow() override { return System.Foreground; }
   uint32_t WindowStyle(TWindowHandle window) override { return Styles[window]; }
   TRect WindowRect(TWindowHandle window) override { return Rects[window]; }
   bool IsDesktopWindow(TWindowHandle) override { return false; }
@@ -203,7 +205,7 @@ class WorkerTest : public ::testing::Test {
   QueueingGui Gui;
   FakeWindows Windows{Events};
   FakeNotes Notes{Events};
-  FakeScreen Screen;
+  FakeScreen Screen{System};
   FakeDesktop Desktop{Events};
   TForegroundTracker Tracker{{Shared, Config, Typed, Screen, Gui, Windows, Notes}};
   TMainWorkThread Worker{{Shared, Input, Tracker, Keyboard.PressedKeys(), System, Gui, Windows, &Desktop, {}}};
@@ -333,7 +335,7 @@ TEST(HookFailureTest, RestartWaitsLongerForEachRestartWithinFifteenSeconds) {
     QueueingGui gui;
     FakeWindows windows(events);
     FakeNotes notes(events);
-    FakeScreen screen;
+    FakeScreen screen(system);
     TCustomInputTable table;
     Settings cfg;
     NoEditor noUi;

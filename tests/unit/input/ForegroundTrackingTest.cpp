@@ -230,6 +230,8 @@ TEST_F(ForegroundTest, ForegroundEventsFromPelorinsOwnWindowsAndMessageBoxesAreI
          Screen.Foreground = MainWnd;
        },
        true},
+      {"a late event of a message box that has closed", MsgBox, [this] { Screen.Foreground = MainWnd; }, false},
+      {"a late event of a window the user has left", Game, [this] { Screen.Foreground = MainWnd; }, false},
   };
   for (const Case& c : cases) {
     Shared.ForegroundWnd = Editor;
@@ -252,7 +254,9 @@ TEST_F(ForegroundTest, OwnWindowsHaveRoomForEveryTransientWindow) {
   for (int i = 1; i <= TForegroundTracker::MaxOwnWindows; ++i) EXPECT_TRUE(tracker.RegisterOwnWindow(0x100 * i));
   EXPECT_TRUE(tracker.RegisterOwnWindow(0x100)) << "registered twice takes no room";
   EXPECT_FALSE(tracker.RegisterOwnWindow(0x9999)) << "a full list says so";
+  Screen.Foreground = 0x800;
   EXPECT_FALSE(tracker.WinEventProc(0x800, 1));
+  Screen.Foreground = 0x9999;
   EXPECT_TRUE(tracker.WinEventProc(0x9999, 1)) << "a window that found no room is an ordinary window";
 }
 
