@@ -1,0 +1,219 @@
+#include "commands/win/BrightnessUnit.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+
+#include "common/Rounding.h"
+
+namespace pelorin {
+
+namespace {
+
+// The design, in pixels at 96 DPI.
+constexpr int ClientWidth = 39;  // the track bar's width + 14
+constexpr int ClientHeight = 185;
+constexpr int LabelLeft = 0, LabelWidth = 38, LabelHeight = 13;
+constexpr int MaxLabTop = 5, MinLabTop = 165;
+constexpr int TrackLeft = 7, TrackTop = 16, TrackWidth = 25, TrackHeight = 150;
+constexpr int FontHeight = 11;
+
+constexpr DWORD FormStyle = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;  // no system menu: no border icons
+// A tool window without an owner: never a taskbar button.
+constexpr DWORD FormExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+constexpr UINT_PTR TrackBarSubclass = 1;
+
+}  // namespace
+
+bool TBrightnessForm::Create(HINSTANCE instance) {
+  if (Window != nullptr) return true;
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
+  ::InitCommonControlsEx(&controls);
+
+  HDC screen = ::GetDC(nullptr);
+  int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSX) : 96;
+  if (screen != nullptr) ::ReleaseDC(nullptr, screen);
+  Scale = dpi > 0 ? dpi / 96.0 : 1.0;
+
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance;
+  wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = WindowClass;
+  ::RegisterClassExW(&wc);  // fails harmlessly when already registered
+
+  RECT frame{0, 0, Scaled(ClientWidth), Scaled(ClientHeight)};
+  ::AdjustWindowRectEx(&frame, FormStyle, FALSE, FormExStyle);
+  Window = ::CreateWindowExW(FormExStyle, WindowClass, L"", FormStyle, 0, 0, frame.right - frame.left,
+                             frame.bottom - frame.top, nullptr, nullptr, instance, this);
+  if (Window == nullptr) {
+    Destroy();
+    return false;
+  }
+
+  Font = ::CreateFontW(-Scaled(FontHeight), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                       L"MS Sans Serif");
+  MaxLabel = CreateLabel(instance, MaxLabTop);
+  MinLabel = CreateLabel(instance, MinLabTop);
+  constexpr DWORD barStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | TBS_VERT | TBS_NOTICKS | TBS_BOTH;
+  Bar = ::CreateWindowExW(0, TRACKBAR_CLASSW, L"", barStyle, Scaled(TrackLeft), Scaled(TrackTop), Scaled(TrackWidth),
+                          Scaled(TrackHeight), Window, nullptr, instance, nullptr);
+  if (MaxLabel == nullptr || MinLabel == nullptr || Bar == nullptr ||
+      !::SetWindowSubclass(Bar, TrackBarProc, TrackBarSubclass, reinterpret_cast<DWORD_PTR>(this))) {
+    Destroy();
+    return false;
+  }
+  return true;
+}
+
+void TBrightnessForm::Destroy() {
+  if (Window != nullptr) {
+    ::SetWindowLongPtrW(Window, GWLP_USERDATA, 0);
+    if (Bar != nullptr) ::RemoveWindowSubclass(Bar, TrackBarProc, TrackBarSubclass);
+    ::DestroyWindow(Window);
+  }
+  Window = Bar = MaxLabel = MinLabel = nullptr;
+  if (Font != nullptr) ::DeleteObject(Font);
+  Font = nullptr;
+}
+
+HWND TBrightnessForm::CreateLabel(HINSTANCE instance, int top) {
+  HWND label = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX,
+                                 Scaled(LabelLeft), Scaled(top), Scaled(LabelWidth), Scaled(LabelHeight), Window,
+                                 nullptr, instance, nullptr);
+  if (label != nullptr && Font != nullptr) ::SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(Font), FALSE);
+  return label;
+}
+
+int TBrightnessForm::Scaled(int pixels) const { return static_cast<int>(RoundHalfEven(pixels * Scale)); }
+
+void TBrightnessForm::ShowAt(int x) {
+  if (Window == nullptr || !Brightness.Available()) return;
+  FormShow();
+
+  RECT work{};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  RECT r{};
+  ::GetWindowRect(Window, &r);
+  TPoint at = SliderPlacement(x, {work.left, work.top, work.right - work.left, work.bottom - work.top},
+                              r.right - r.left, r.bottom - r.top);
+  ::SetWindowPos(Window, HWND_TOPMOST, at.X, at.Y, 0, 0, SWP_NOSIZE);
+  ::ShowWindow(Window, SW_SHOW);
+  ::SetForegroundWindow(Window);
+  ::SetFocus(Bar);
+}
+
+void TBrightnessForm::Hide() {
+  if (Window != nullptr) ::ShowWindow(Window, SW_HIDE);
+}
+
+// The monitor may have been changed since the last show, by the brightness commands or its
+// own buttons.
+void TBrightnessForm::FormShow() {
+  Brightness.ReadBrightness();
+  uint32_t cur = Brightness.Cur();
+  Range = SliderRange(Brightness.Min(), cur, Brightness.Max());
+  WheelRest = 0;
+  // Setting the range and position sends no scroll message: nothing is written back.
+  ::SendMessageW(Bar, TBM_SETRANGEMIN, FALSE, Range.Min);
+  ::SendMessageW(Bar, TBM_SETRANGEMAX, FALSE, Range.Max);
+  ::SendMessageW(Bar, TBM_SETLINESIZE, 0, 1);
+  ::SendMessageW(Bar, TBM_SETPAGESIZE, 0, std::max(1, (Range.Max - Range.Min) / 10));
+  ::SendMessageW(Bar, TBM_SETPOS, TRUE, Range.Position);
+  ::SetWindowTextW(MaxLabel, SliderLabel(Brightness.Max()).c_str());
+  ::SetWindowTextW(MinLabel, SliderLabel(Brightness.Min()).c_str());
+  ::SetWindowTextW(Window, SliderCaption(cur).c_str());
+  if (OnChanged) OnChanged();
+}
+
+void TBrightnessForm::TrackBarChange() {
+  auto position = static_cast<int32_t>(::SendMessageW(Bar, TBM_GETPOS, 0, 0));
+  if (position == Range.Position) return;
+  Range.Position = position;
+  Brightness.SetCur(SliderValue(Range, position));
+  ::SetWindowTextW(Window, SliderCaption(Brightness.Cur()).c_str());
+  // Every position of a drag reaches the monitor at once, so the user sees each step.
+  Brightness.WriteBrightness();
+  if (OnChanged) OnChanged();
+}
+
+// Forward is brighter, like Up. A notch moves as many units as the system scrolls lines; a
+// finer wheel adds up its part notches first.
+void TBrightnessForm::TrackBarWheel(int delta) {
+  WheelRest += delta;
+  int notches = WheelRest / WHEEL_DELTA;
+  WheelRest %= WHEEL_DELTA;
+  if (notches == 0) return;
+  UINT lines = 3;
+  ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  int64_t step = lines == WHEEL_PAGESCROLL ? ::SendMessageW(Bar, TBM_GETPAGESIZE, 0, 0) : lines;
+  int64_t position = std::clamp<int64_t>(Range.Position - notches * step, Range.Min, Range.Max);
+  ::SendMessageW(Bar, TBM_SETPOS, TRUE, static_cast<LPARAM>(position));
+  TrackBarChange();
+}
+
+LRESULT CALLBACK TBrightnessForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<TBrightnessForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->Window = window;  // messages arrive before CreateWindowExW returns the handle
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<TBrightnessForm*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
+  return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT CALLBACK TBrightnessForm::TrackBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                               DWORD_PTR self) {
+  auto* form = reinterpret_cast<TBrightnessForm*>(self);
+  if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
+    form->Hide();
+    return 0;
+  }
+  // Handled here, not left to the bar: not every track bar turns with the wheel.
+  if (message == WM_MOUSEWHEEL) {
+    form->TrackBarWheel(GET_WHEEL_DELTA_WPARAM(wParam));
+    return 0;
+  }
+  return ::DefSubclassProc(bar, message, wParam, lParam);
+}
+
+LRESULT TBrightnessForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_VSCROLL:
+      if (Bar != nullptr && reinterpret_cast<HWND>(lParam) == Bar) TrackBarChange();
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        // A click anywhere else: the slider has done its job.
+        if (::IsWindowVisible(Window)) Hide();
+      } else if (Bar != nullptr) {
+        ::SetFocus(Bar);
+      }
+      return 0;
+    case WM_SETFOCUS:
+      if (Bar != nullptr) ::SetFocus(Bar);
+      return 0;
+    case WM_MOUSEWHEEL:
+      // The wheel over the labels or the frame turns the bar too.
+      if (Bar != nullptr) ::SendMessageW(Bar, message, wParam, lParam);
+      return 0;
+    case WM_KEYDOWN:
+      if (wParam == VK_ESCAPE) {
+        Hide();
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      return 0;  // never closed: hidden, and destroyed only at shutdown
+    default:
+      break;
+  }
+  return ::DefWindowProcW(Window, message, wParam, lParam);
+}
+
+}  // namespace pelorin
