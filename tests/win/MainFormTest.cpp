@@ -603,7 +603,7 @@ TEST_F(MainForm, ErrorLabelFollowsTheSubTabsAtTheirBottomEdge) {
     EXPECT_LE(r.bottom, client.bottom);
     EXPECT_GT(r.left, enabled.right) << "clear of the InputsEnabled switch";
   }
-  Form->ShowErrorLabel(NoBrightnessText, false);
+  Form->ShowErrorLabel(NoBrightnessText);
   EXPECT_EQ(TextOf(label), L"The system does not supports a brightness adjusting");
   EXPECT_EQ(HintOf(tooltip, label), L"") << "shown without the hook error's hint";
 }
@@ -683,7 +683,7 @@ std::vector<std::string> ClippedControls(HWND page) {
 }
 
 TEST_F(MainForm, NothingIsClippedAtThisDpiFromTheDesignSizeDownToTheMinimum) {
-  Form->ShowErrorLabel(NoBrightnessText, false);  // the longest text the red label takes
+  Form->ShowErrorLabel(NoBrightnessText);  // the longest text the red label takes
   Form->ShowDesktopError();
   ShowAndSettle();
   SIZE min = Form->MinimumSize();
@@ -807,25 +807,26 @@ TEST_F(MainForm, TheCallerSeesMessagesFirst) {
   EXPECT_EQ(Form->Handle(), nullptr);
 }
 
+std::wstring GridCell(HWND grid, int item, int column) {
+  wchar_t text[256] = {};
+  LVITEMW lv{};
+  lv.iSubItem = column;
+  lv.pszText = text;
+  lv.cchTextMax = 256;
+  ::SendMessageW(grid, LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(&lv));
+  return text;
+}
+
 TEST_F(MainForm, GridsShowTheirRows) {
   TCustomInputTable table(Inputs.CellPrefixLen());
   ASSERT_TRUE(table.AddRow(L"Volume Up", std::nullopt, L"Middle mouse button click", StateMouseChecked));
   ASSERT_TRUE(table.AddRow(L"Disable Pelorin", std::nullopt, L"Mouse button 4 click", StateMouse));
   Form->ShowTable(table);
   HWND grid = C(IDC_MAIN_GRID);
-  auto cell = [](HWND g, int item, int column) {
-    wchar_t text[256] = {};
-    LVITEMW lv{};
-    lv.iSubItem = column;
-    lv.pszText = text;
-    lv.cchTextMax = 256;
-    ::SendMessageW(g, LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(&lv));
-    return std::wstring(text);
-  };
   ASSERT_EQ(::SendMessageW(grid, LVM_GETITEMCOUNT, 0, 0), 2);
-  EXPECT_EQ(cell(grid, 0, 0), L"Volume Up");
-  EXPECT_EQ(cell(grid, 0, 1), std::wstring(Inputs.CellPrefixLen(), L' ') + L"Middle mouse button click");
-  EXPECT_EQ(cell(grid, 1, 0), L"Disable Pelorin");
+  EXPECT_EQ(GridCell(grid, 0, 0), L"Volume Up");
+  EXPECT_EQ(GridCell(grid, 0, 1), std::wstring(Inputs.CellPrefixLen(), L' ') + L"Middle mouse button click");
+  EXPECT_EQ(GridCell(grid, 1, 0), L"Disable Pelorin");
 
   Form->ShowTable(TCustomInputTable(Inputs.CellPrefixLen()));
   EXPECT_EQ(::SendMessageW(grid, LVM_GETITEMCOUNT, 0, 0), 0) << "the unused row 1 of an empty table";
@@ -835,9 +836,9 @@ TEST_F(MainForm, GridsShowTheirRows) {
   Form->ShowTrackedWindows(rows);
   HWND winGrid = C(IDC_TRACK_WINS_GRID);
   ASSERT_EQ(::SendMessageW(winGrid, LVM_GETITEMCOUNT, 0, 0), 2);
-  EXPECT_EQ(cell(winGrid, 0, 1), L"[*].txt");
-  EXPECT_EQ(cell(winGrid, 1, 2), L"120x40");
-  EXPECT_NE(cell(winGrid, 0, 0).find(L"Save as"), std::wstring::npos);
+  EXPECT_EQ(GridCell(winGrid, 0, 1), L"[*].txt");
+  EXPECT_EQ(GridCell(winGrid, 1, 2), L"120x40");
+  EXPECT_NE(GridCell(winGrid, 0, 0).find(L"Save as"), std::wstring::npos);
 }
 
 // Answers, from a thread of its own, the dialogs the GUI thread shows one after the other
@@ -994,6 +995,301 @@ TEST_F(MainForm, ExportAndImportGoThroughTheFileDialogsAndMessageBoxes) {
   EXPECT_EQ(State.CfgChanged.load(), CfgSettingsChanged) << "Pelorin.ini is rewritten at exit";
   ::DeleteFileW(path.c_str());
 }
+
+// ---------------------------------------------------------------- the Commands editor
+
+std::wstring ComboText(HWND combo, int index) {
+  wchar_t text[512] = {};
+  if (::SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text)) == CB_ERR) return L"<none>";
+  return text;
+}
+
+void SendKey(WORD vk, bool up = false) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  ::SendInput(1, &in, sizeof(INPUT));
+}
+
+void Settle() { PumpUntil([] { return ::GetQueueStatus(QS_ALLINPUT) == 0; }, 2000); }
+
+class CommandsEditor : public MainForm {
+ protected:
+  void SetUp() override {
+    MainForm::SetUp();
+    Form->Message = [this](std::wstring_view text, std::wstring_view caption, UINT flags) {
+      Messages.push_back({std::wstring(text), std::wstring(caption), flags});
+      return Answer;
+    };
+    Form->CapturedChord = [this] { return Captured; };
+    State.CfgChanged = CfgNothingToSave;
+  }
+  // What the list of a drop-down combo box sends when the user picks an item.
+  void UserChooses(HWND combo, int index) {
+    ::SendMessageW(combo, CB_SETCURSEL, index, 0);
+    ::SendMessageW(::GetParent(combo), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(combo), CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(combo));
+    Settle();
+  }
+  void Notify(HWND combo, WORD code) {
+    ::SendMessageW(::GetParent(combo), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(combo), code),
+                   reinterpret_cast<LPARAM>(combo));
+  }
+  // A real click at a point of the grid's client area, or a drag to `to`. The input comes from
+  // a thread of its own: the list view follows a pressed button in a loop of its own, inside
+  // this thread's message dispatch.
+  void ClickGrid(POINT client, bool drag = false, POINT to = {}) {
+    HWND grid = C(IDC_MAIN_GRID);
+    ::ClientToScreen(grid, &client);
+    ::ClientToScreen(grid, &to);
+    std::atomic<bool> done{false};
+    std::thread hand([&] {
+      // Every event carries its point: Wine replays a move as new point, old point, new point,
+      // and an event without one may take a stale position.
+      SendMouse(0, client);
+      ::Sleep(100);
+      SendMouse(MOUSEEVENTF_LEFTDOWN, client);
+      ::Sleep(100);
+      // In steps, as a hand moves: the list view starts a drag past a few pixels.
+      for (int i = 1; drag && i <= 8; ++i) {
+        SendMouse(0, {client.x + (to.x - client.x) * i / 8, client.y + (to.y - client.y) * i / 8});
+        ::Sleep(30);
+      }
+      ::Sleep(100);
+      SendMouse(MOUSEEVENTF_LEFTUP, drag ? to : client);
+      ::Sleep(100);
+      done = true;
+    });
+    PumpUntil([&] { return done.load(); }, 5000);
+    hand.join();
+    Settle();
+  }
+  RECT ItemRect(int item, int column) {
+    RECT r{};
+    r.top = column;
+    r.left = LVIR_LABEL;
+    ::SendMessageW(C(IDC_MAIN_GRID), LVM_GETSUBITEMRECT, item, reinterpret_cast<LPARAM>(&r));
+    return r;
+  }
+  std::vector<std::wstring> Commands() {
+    std::vector<std::wstring> commands;
+    for (int row = 1; row <= Inputs.UsedRowCount(); ++row) commands.emplace_back(Inputs.GetCell(0, row));
+    return commands;
+  }
+
+  struct TShown {
+    std::wstring Text, Caption;
+    UINT Flags;
+  };
+  std::vector<TShown> Messages;
+  int Answer = IDOK;
+  std::optional<TKeyChordRecord> Captured;
+};
+
+TEST_F(CommandsEditor, CombosCycleTheirPromptsAndItemFifteenTurnsEditable) {
+  ShowAndSettle();
+  HWND command = Form->CommandCombo(), input = Form->InputCombo();
+  Notify(command, CBN_DROPDOWN);
+  EXPECT_EQ(ComboText(command, 0), L"Pressing the keyboard keys...");
+  UserChooses(command, 0);
+  EXPECT_EQ(ComboText(command, 0), L"Now press the keyboard keys...");
+  EXPECT_EQ(::SendMessageW(command, CB_GETCURSEL, 0, 0), 0);
+  Notify(command, CBN_KILLFOCUS);
+  EXPECT_EQ(ComboText(command, 0), L"Pressing the keyboard keys...");
+  EXPECT_EQ(::SendMessageW(command, CB_GETCURSEL, 0, 0), 0) << "the prompt stays chosen";
+
+  UserChooses(input, 0);
+  EXPECT_EQ(ComboText(input, 0), L"Now press the keyboard keys...");
+
+  ::SetFocus(command);
+  UserChooses(command, 15);
+  ASSERT_TRUE(Form->CommandComboEditable());
+  HWND editable = Form->CommandCombo();
+  EXPECT_EQ(::GetDlgCtrlID(editable), IDC_COMMAND_EDIT_COMBO);
+  EXPECT_TRUE(::IsWindowVisible(editable));
+  EXPECT_FALSE(::IsWindowVisible(command));
+  EXPECT_EQ(TextOf(editable), L"");
+  EXPECT_EQ(ComboText(editable, 15), L"");
+  HWND focus = ::GetFocus();
+  EXPECT_TRUE(focus == editable || ::GetParent(focus) == editable) << "the user types at once";
+
+  // Typed keys reach the line; Up and Down never move away from it.
+  for (WORD vk : {'N', 'O', 'T', 'E'}) {
+    SendKey(vk);
+    SendKey(vk, true);
+  }
+  Settle();
+  EXPECT_EQ(TextOf(editable), L"note");
+  SendKey(VK_DOWN);
+  SendKey(VK_DOWN, true);
+  Settle();
+  EXPECT_EQ(TextOf(editable), L"note");
+
+  // Opening the list offers the custom command again; another item returns to the list kind.
+  Notify(editable, CBN_DROPDOWN);
+  EXPECT_EQ(ComboText(editable, 15), L"Exec a custom command...");
+  EXPECT_EQ(TextOf(editable), L"note") << "opening the list keeps the typed line";
+  UserChooses(editable, 6);
+  EXPECT_FALSE(Form->CommandComboEditable());
+  EXPECT_EQ(Form->CommandCombo(), command);
+  EXPECT_TRUE(::IsWindowVisible(command));
+  EXPECT_EQ(TextOf(command), L"Volume Up");
+  EXPECT_EQ(ComboText(command, 15), L"Exec a custom command...");
+  EXPECT_EQ(State.CfgChanged, CfgNothingToSave) << "choosing is no change of the settings";
+}
+
+TEST_F(CommandsEditor, KeysInTheListComboNeverChangeTheChoice) {
+  ShowAndSettle();
+  HWND command = Form->CommandCombo();
+  UserChooses(command, 6);
+  ::SetFocus(command);
+  for (WORD vk : {static_cast<WORD>(VK_DOWN), static_cast<WORD>(VK_UP), static_cast<WORD>('S'),
+                  static_cast<WORD>(VK_END)}) {
+    SendKey(vk);
+    SendKey(vk, true);
+  }
+  Settle();
+  EXPECT_EQ(::SendMessageW(command, CB_GETCURSEL, 0, 0), 6);
+  EXPECT_EQ(::GetFocus(), command);
+}
+
+TEST_F(CommandsEditor, AddRefusesWithItsMessagesThenAddsTheRow) {
+  ShowAndSettle();
+  HWND command = Form->CommandCombo(), input = Form->InputCombo();
+  UserPresses(IDC_ADD_INPUT);
+  ASSERT_EQ(Messages.size(), 1u);
+  EXPECT_EQ(Messages[0].Caption, L"Firstly you must:");
+  EXPECT_EQ(Messages[0].Text,
+            L"- choose a command which you want to execute;\r- choose an input to do the chosen command.");
+  EXPECT_EQ(Messages[0].Flags, 64u);
+  EXPECT_EQ(Inputs.UsedRowCount(), 0);
+  EXPECT_EQ(State.CfgChanged, CfgNothingToSave);
+
+  // A chord command: the captured keys go into the row.
+  const uint8_t vk[] = {VK_LCONTROL, 'C'}, scan[] = {29, 46};
+  Captured = TKeyChordRecord::FromKeys(vk, scan);
+  UserChooses(command, 0);
+  ::SendMessageW(command, CB_DELETESTRING, 0, 0);  // what the keyboard hook shows
+  ::SendMessageW(command, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(L"Left Ctrl + C"));
+  ::SendMessageW(command, CB_SETCURSEL, 0, 0);
+  UserChooses(input, 2);
+  UserPresses(IDC_ADD_INPUT);
+  ASSERT_EQ(Messages.size(), 2u);
+  EXPECT_EQ(Messages[1].Caption, L"Custom input assigned");
+  EXPECT_EQ(Messages[1].Text, L"New input was successfully added");
+  ASSERT_EQ(Inputs.UsedRowCount(), 1);
+  EXPECT_EQ(Inputs.GetCell(0, 1), L"Left Ctrl + C");
+  EXPECT_EQ(Inputs.GetCell(1, 1), L"Mouse button 4 click");
+  ASSERT_TRUE(Inputs.Keys(1).has_value());
+  EXPECT_EQ(*Inputs.Keys(1), *Captured);
+  EXPECT_EQ(Inputs.InputState(1), StateMouse);
+  EXPECT_EQ(State.CfgChanged, CfgSettingsChanged);
+  EXPECT_EQ(::SendMessageW(command, CB_GETCURSEL, 0, 0), -1);
+  EXPECT_EQ(::SendMessageW(input, CB_GETCURSEL, 0, 0), -1);
+  EXPECT_EQ(Form->SelectedInputRow(), 1);
+  EXPECT_EQ(::GetFocus(), C(IDC_MAIN_GRID));
+  HWND grid = C(IDC_MAIN_GRID);
+  EXPECT_EQ(GridCell(grid, 0, 0), L"Left Ctrl + C");
+
+  // The same input again.
+  UserChooses(command, 7);
+  UserChooses(input, 2);
+  UserPresses(IDC_ADD_INPUT);
+  ASSERT_EQ(Messages.size(), 3u);
+  EXPECT_EQ(Messages[2].Caption, L"Input already assigned");
+  EXPECT_EQ(Messages[2].Flags, 48u);
+  EXPECT_EQ(Inputs.UsedRowCount(), 1);
+}
+
+TEST_F(CommandsEditor, RemoveAsksAndTheDeleteKeyRemovesToo) {
+  Inputs.AddRow(L"Volume Up", std::nullopt, L"Middle mouse button click", StateMouse);
+  Inputs.AddRow(L"Sleep", std::nullopt, L"Mouse button 4 click", StateMouse);
+  Form->ShowTable(Inputs);
+  ShowAndSettle();
+  Form->SelectInputRow(1);
+  Answer = IDNO;
+  UserPresses(IDC_REMOVE_INPUT);
+  ASSERT_EQ(Messages.size(), 1u);
+  EXPECT_EQ(Messages[0].Text, L"Do you want to remove the selected input?");
+  EXPECT_EQ(Messages[0].Caption, L"Remove a custom input");
+  EXPECT_EQ(Messages[0].Flags, 36u);
+  EXPECT_EQ(Inputs.UsedRowCount(), 2);
+  EXPECT_EQ(State.CfgChanged, CfgNothingToSave);
+
+  Answer = IDYES;
+  UserPresses(IDC_REMOVE_INPUT);
+  EXPECT_EQ(Commands(), (std::vector<std::wstring>{L"Sleep"}));
+  EXPECT_EQ(State.CfgChanged, CfgSettingsChanged);
+
+  // Delete in the grid: the only row goes, and the empty table keeps its unused row 1.
+  HWND grid = C(IDC_MAIN_GRID);
+  ::SetFocus(grid);
+  Form->SelectInputRow(1);
+  SendKey(VK_DELETE);
+  SendKey(VK_DELETE, true);
+  Settle();
+  EXPECT_EQ(Messages.size(), 3u);
+  EXPECT_EQ(Inputs.UsedRowCount(), 0);
+  EXPECT_EQ(Inputs.RowCount(), 2);
+  EXPECT_EQ(::SendMessageW(grid, LVM_GETITEMCOUNT, 0, 0), 0);
+  UserPresses(IDC_REMOVE_INPUT);
+  EXPECT_EQ(Messages.size(), 3u) << "nothing to remove, nothing asked";
+}
+
+TEST_F(CommandsEditor, CheckBoxesDraggingAndFittingTheColumns) {
+  Inputs.AddRow(L"Volume Up", std::nullopt, L"Middle mouse button click", StateMouse);
+  Inputs.AddRow(L"Disable Pelorin", std::nullopt, L"Mouse button 4 click", StateMouse);
+  Inputs.AddRow(L"Sleep", std::nullopt, L"Mouse button 5 click", StateMouse);
+  Inputs.AddRow(L"Reboot", std::nullopt, L"Quickly move mouse vertically up-down", StateMouse);
+  Form->ShowTable(Inputs);
+  ShowAndSettle();
+
+  // The check box square toggles; the switch row has none; the rest of the cell only selects.
+  RECT cell = ItemRect(0, 1);
+  int side = cell.bottom - cell.top;
+  ClickGrid({cell.left + side / 2, (cell.top + cell.bottom) / 2});
+  EXPECT_EQ(Inputs.InputState(1), StateMouseChecked);
+  EXPECT_EQ(State.CfgChanged, CfgSettingsChanged);
+  RECT switchCell = ItemRect(1, 1);
+  ClickGrid({switchCell.left + side / 2, (switchCell.top + switchCell.bottom) / 2});
+  EXPECT_EQ(Inputs.InputState(2), StateMouse);
+  RECT third = ItemRect(2, 1);
+  ClickGrid({third.left + 3 * side, (third.top + third.bottom) / 2});
+  EXPECT_EQ(Inputs.InputState(3), StateMouse);
+  EXPECT_EQ(Form->SelectedInputRow(), 3);
+  ClickGrid({cell.left + side / 2, (cell.top + cell.bottom) / 2});
+  EXPECT_EQ(Inputs.InputState(1), StateMouse);
+
+  // Row 4 dragged onto row 2.
+  State.CfgChanged = CfgNothingToSave;
+  RECT from = ItemRect(3, 0), to = ItemRect(1, 0);
+  ClickGrid({from.left + 20, (from.top + from.bottom) / 2}, true, {to.left + 20, (to.top + to.bottom) / 2});
+  EXPECT_EQ(Commands(), (std::vector<std::wstring>{L"Volume Up", L"Reboot", L"Disable Pelorin", L"Sleep"}));
+  EXPECT_EQ(State.CfgChanged, CfgSettingsChanged);
+  EXPECT_EQ(GridCell(C(IDC_MAIN_GRID), 1, 0), L"Reboot");
+  EXPECT_EQ(Form->SelectedInputRow(), 2);
+
+  // A click on a column header fits both columns to their texts.
+  HWND grid = C(IDC_MAIN_GRID);
+  ::SendMessageW(grid, LVM_SETCOLUMNWIDTH, 0, 40);
+  ::SendMessageW(grid, LVM_SETCOLUMNWIDTH, 1, 40);
+  State.CfgChanged = CfgNothingToSave;
+  HWND header = reinterpret_cast<HWND>(::SendMessageW(grid, LVM_GETHEADER, 0, 0));
+  RECT headerRect{};
+  ::GetWindowRect(header, &headerRect);
+  ::MapWindowPoints(nullptr, grid, reinterpret_cast<POINT*>(&headerRect), 2);
+  ClickGrid({headerRect.left + 15, (headerRect.top + headerRect.bottom) / 2});
+  RECT client{};
+  ::GetClientRect(grid, &client);
+  std::vector<int> expected = FitColumnWidths(Inputs, client.right);
+  ASSERT_EQ(expected.size(), 2u);
+  EXPECT_EQ(::SendMessageW(grid, LVM_GETCOLUMNWIDTH, 0, 0), expected[0]);
+  EXPECT_EQ(::SendMessageW(grid, LVM_GETCOLUMNWIDTH, 1, 0), expected[1]);
+  EXPECT_GT(expected[1], expected[0]) << "the inputs are the longer texts";
+  EXPECT_EQ(State.CfgChanged, CfgSystemChanged) << "widths are window values only";
+}
+
 
 // A 24-bit bottom-up BMP of the window as it is on screen.
 bool SaveWindow(HWND window, const std::wstring& path) {

@@ -91,6 +91,9 @@ class PelorinProcess : public ::testing::Test {
     ::GetTempPathW(MAX_PATH, temp);
     Folder = std::wstring(temp) + L"pelorin-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
              std::to_wstring(++Counter) + L"\\";
+    // Process ids repeat between runs in a reused prefix: nothing of an earlier run may remain.
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(Folder), ignored);
     ::CreateDirectoryW(Folder.c_str(), nullptr);
     Exe = Folder + L"Pelorin.exe";
     ASSERT_TRUE(::CopyFileW(PelorinExePath.c_str(), Exe.c_str(), FALSE)) << "no Pelorin.exe to copy";
@@ -175,6 +178,8 @@ TEST_F(PelorinProcess, SecondStartExitsAndBringsTheFirstToTheFront) {
 TEST_F(PelorinProcess, AChangedSettingIsWrittenAtCloseInTheDocumentedFormat) {
   TRunning& p = Start(L"");
   ASSERT_TRUE(WaitForWindow(p));
+  // Shown at the end of start-up, once the settings are in the controls.
+  ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(p.Window) != FALSE; }, 15000));
   HWND noteCheck = nullptr;
   ASSERT_TRUE(PumpUntil([&] { return (noteCheck = FindControl(p.Window, IDC_NOTE_CHECK)) != nullptr; }, 5000));
   ASSERT_EQ(::SendMessageW(noteCheck, BM_GETCHECK, 0, 0), BST_CHECKED) << "on when the file lacks the key";

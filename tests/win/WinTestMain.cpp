@@ -30,6 +30,18 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   return true;
 }
 
+void SendMouse(DWORD flags, POINT screen) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  if (screen.x >= 0) {
+    in.mi.dwFlags |= MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in.mi.dx = ::MulDiv(screen.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = ::MulDiv(screen.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+  }
+  ::SendInput(1, &in, sizeof(INPUT));
+}
+
 bool SaveDcArea(HDC source, int x, int y, int width, int height, DWORD rop, const std::wstring& path) {
   HDC memory = ::CreateCompatibleDC(source);
   HBITMAP bitmap = ::CreateCompatibleBitmap(source, width, height);

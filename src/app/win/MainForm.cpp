@@ -2,11 +2,13 @@
 
 #include <commctrl.h>
 #include <uxtheme.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <cmath>
 
 #include "app/MainWorkThread.h"
+#include "app/win/MsgBox.h"
 #include "common/win/GdiObjects.h"
 #include "common/win/ProcAddress.h"
 #include "config/ExportImport.h"
@@ -29,6 +31,22 @@ constexpr COLORREF ErrorColour = RGB(255, 0, 0);
 constexpr UINT HintShowMs = 15000;
 constexpr int HintWrapWidth = 400;  // pixels at 96 DPI; longer hints wrap
 constexpr int ShortcutSide = 64;    // the shortcut pictures, pixels at 96 DPI
+
+constexpr UINT_PTR EditorSubclassId = 1;
+// Posted to the Commands page: CommandCombo changes its kind once its own notification is over.
+constexpr UINT WM_SWITCH_COMMAND_COMBO = WM_APP + 1;
+
+std::wstring ComboItem(HWND combo, int index) {
+  LRESULT len = ::SendMessageW(combo, CB_GETLBTEXTLEN, index, 0);
+  if (len == CB_ERR) return {};
+  std::wstring text(static_cast<size_t>(len) + 1, L'\0');
+  LRESULT got = ::SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+  text.resize(got == CB_ERR ? 0 : static_cast<size_t>(got));
+  return text;
+}
+
+bool KeyHeld(int vk) { return (::GetKeyState(vk) & 0x8000) != 0; }
+
 
 struct TCheckBinding {
   int Id;
@@ -84,6 +102,7 @@ constexpr TAnchor Anchors[] = {
     {IDC_INPUTS_TABS, 0, 1, 0, 1},
     // Commands: the choices take the extra width; a command line can be long.
     {IDC_COMMAND_COMBO, 0, 1, 0, 0},
+    {IDC_COMMAND_EDIT_COMBO, 0, 1, 0, 0},
     {IDC_INPUT_COMBO, 0, 1, 0, 0},
     {IDC_ADD_INPUT, 1, 0, 0, 0},
     {IDC_MAIN_GRID, 0, 1, 0, 1},
@@ -400,6 +419,7 @@ bool TMainForm::Create(HINSTANCE instance, const std::wstring& caption, HMODULE 
   HookErrorLabel = ::GetDlgItem(InputsPages[0], IDC_HOOK_ERROR_LABEL);
 
   InitControls();
+  SubclassEditorControls();
   ComputeMinimumSize();
 
   // The design size at this DPI, never below the minimum, centred on the work area.
@@ -451,7 +471,10 @@ HWND TMainForm::CreatePage(int templateId, HWND parent) {
   return page;
 }
 
-HWND TMainForm::CommandCombo() const { return Control(IDC_COMMAND_COMBO); }
+HWND TMainForm::CommandCombo() const {
+  return Control(CommandEditable ? IDC_COMMAND_EDIT_COMBO : IDC_COMMAND_COMBO);
+}
+bool TMainForm::CommandComboEditable() const { return CommandEditable; }
 HWND TMainForm::InputCombo() const { return Control(IDC_INPUT_COMBO); }
 
 HWND TMainForm::Control(int id) const {
@@ -469,7 +492,8 @@ HWND TMainForm::Control(int id) const {
 void TMainForm::InitControls() {
   for (std::wstring_view item : CommandCatalogue) {
     std::wstring text(item);
-    ::SendMessageW(CommandCombo(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    ::SendMessageW(Control(IDC_COMMAND_COMBO), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    ::SendMessageW(Control(IDC_COMMAND_EDIT_COMBO), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   }
   for (std::wstring_view item : InputCatalogue) {
     std::wstring text(item);
@@ -880,16 +904,16 @@ void TMainForm::RefreshSwitchCaptions() {
                    InputsEnabledCaption(SharedState.CheckedInputsEnabled.load(std::memory_order_relaxed)).c_str());
 }
 
-void TMainForm::ShowHookError() { ShowErrorLabel(HookErrorText, true); }
+void TMainForm::ShowHookError() { ShowErrorLabel(HookErrorText, HookErrorHint); }
 
-void TMainForm::ShowErrorLabel(std::wstring_view text, bool withHint) {
+void TMainForm::ShowErrorLabel(std::wstring_view text, std::wstring_view hint) {
   if (HookErrorLabel == nullptr) return;
   // Hidden while it changes: the label draws no background of its own, so the page must
   // repaint under the old text.
   ::ShowWindow(HookErrorLabel, SW_HIDE);
   ::SetWindowTextW(HookErrorLabel, std::wstring(text).c_str());
   RemoveHint(HookErrorLabel);
-  if (withHint) AddHint(HookErrorLabel, HookErrorHint);
+  if (!hint.empty()) AddHint(HookErrorLabel, hint);
   PlaceErrorLabel();
   ::ShowWindow(HookErrorLabel, SW_SHOWNA);
 }
@@ -1104,11 +1128,27 @@ INT_PTR TMainForm::PageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lP
             LoadCfgClick();
           } else if (id == IDC_CLP_IMAGE) {
             SharedState.PostAction(ActionClipboardManager);
+          } else if (id == IDC_ADD_INPUT) {
+            AddInputClick();
+          } else if (id == IDC_REMOVE_INPUT) {
+            RemoveBtnClick();
           } else {
-            // Add, Remove and Edit, the picker's fields and the desktop buttons do nothing
-            // yet: their behaviour arrives with the editors and the desktop unit.
+            // The tracked-windows editor, the picker's fields and the desktop buttons do
+            // nothing yet: their behaviour arrives with those units.
             CheckClicked(id);
           }
+          return TRUE;
+        case CBN_SELCHANGE:
+          if (id == IDC_COMMAND_COMBO || id == IDC_COMMAND_EDIT_COMBO || id == IDC_INPUT_COMBO)
+            ComboChange(reinterpret_cast<HWND>(lParam));
+          return TRUE;
+        case CBN_DROPDOWN:
+          if (id == IDC_COMMAND_COMBO || id == IDC_COMMAND_EDIT_COMBO || id == IDC_INPUT_COMBO)
+            ComboDropDown(reinterpret_cast<HWND>(lParam));
+          return TRUE;
+        case CBN_KILLFOCUS:
+          if (id == IDC_COMMAND_COMBO || id == IDC_COMMAND_EDIT_COMBO || id == IDC_INPUT_COMBO)
+            ComboExit(reinterpret_cast<HWND>(lParam));
           return TRUE;
         case EN_CHANGE:
           SpinEditChanged(id);
@@ -1123,11 +1163,33 @@ INT_PTR TMainForm::PageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lP
     case WM_HSCROLL:
       if (lParam != 0) TrackMoved(::GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
       return TRUE;
+    case WM_SWITCH_COMMAND_COMBO:
+      SwitchCommandCombo(PendingCommandCombo);
+      return TRUE;
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<const NMHDR*>(lParam);
       if (header->hwndFrom == InputsTabs && header->code == TCN_SELCHANGE) {
         ShowInputsPage(static_cast<int>(::SendMessageW(InputsTabs, TCM_GETCURSEL, 0, 0)));
         return TRUE;
+      }
+      if (header->idFrom == IDC_MAIN_GRID) {
+        switch (header->code) {
+          case LVN_BEGINDRAG:
+            // Until the button is released: the drop row decides.
+            DragRow = reinterpret_cast<const NMLISTVIEW*>(lParam)->iItem + 1;
+            ::SetCapture(header->hwndFrom);
+            return TRUE;
+          case LVN_COLUMNCLICK:
+            FitMainGridColumns();
+            return TRUE;
+          case LVN_KEYDOWN:
+            if (reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey == VK_DELETE &&
+                ActivePage() == TMainPage::CustomInputs)
+              RemoveBtnClick();
+            return TRUE;
+          default:
+            break;
+        }
       }
       if (header->code == NM_CUSTOMDRAW &&
           (header->idFrom == IDC_MAIN_GRID || header->idFrom == IDC_TRACK_WINS_GRID)) {
@@ -1237,6 +1299,278 @@ void TMainForm::DrawPicture(const DRAWITEMSTRUCT& item) {
   int x = r.left + static_cast<int>(std::lround((Width(r) - Width(hand.Box) * k) / 2 - hand.Box.left * k));
   int y = r.top + static_cast<int>(std::lround((Height(r) - Height(hand.Box) * k) / 2 - hand.Box.top * k));
   ::DrawIconEx(dc, x, y, hand.Cursor, w, h, 0, nullptr, DI_NORMAL);
+}
+
+// --- Commands editor ---
+
+
+void TMainForm::SubclassEditorControls() {
+  for (int id : {IDC_COMMAND_COMBO, IDC_COMMAND_EDIT_COMBO, IDC_INPUT_COMBO}) {
+    HWND combo = Control(id);
+    ::SetWindowSubclass(combo, ComboKeyProc, EditorSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    // The editable combo box takes its keys in its edit field.
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof(info);
+    if (::GetComboBoxInfo(combo, &info) && info.hwndItem != nullptr && info.hwndItem != combo)
+      ::SetWindowSubclass(info.hwndItem, ComboKeyProc, EditorSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  }
+  ::SetWindowSubclass(Control(IDC_MAIN_GRID), GridProc, EditorSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK TMainForm::ComboKeyProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                         DWORD_PTR data) {
+  auto* self = reinterpret_cast<TMainForm*>(data);
+  switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+      bool editable = ::GetDlgCtrlID(control) != IDC_COMMAND_COMBO && ::GetDlgCtrlID(control) != IDC_INPUT_COMBO;
+      bool alt = message == WM_SYSKEYDOWN ? (lParam & (1 << 29)) != 0 : KeyHeld(VK_MENU);
+      if (SwallowComboKey(editable, static_cast<int>(wParam), KeyHeld(VK_SHIFT), KeyHeld(VK_CONTROL), alt)) {
+        self->SwallowNextChar = true;
+        return 0;
+      }
+      self->SwallowNextChar = false;
+      break;
+    }
+    case WM_CHAR:
+    case WM_SYSCHAR:
+      // The character of a swallowed key would still pick an item by its first letter.
+      if (self->SwallowNextChar) {
+        self->SwallowNextChar = false;
+        return 0;
+      }
+      break;
+    case WM_NCDESTROY:
+      ::RemoveWindowSubclass(control, ComboKeyProc, EditorSubclassId);
+      break;
+    default:
+      break;
+  }
+  return ::DefSubclassProc(control, message, wParam, lParam);
+}
+
+TChoiceComboState TMainForm::ReadCombo(HWND combo) const {
+  TChoiceComboState state;
+  state.IsCommand = combo != InputCombo();
+  state.Editable = state.IsCommand && CommandEditable;
+  int count = static_cast<int>(::SendMessageW(combo, CB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) state.Items.push_back(ComboItem(combo, i));
+  state.Selected = static_cast<int>(::SendMessageW(combo, CB_GETCURSEL, 0, 0));
+  return state;
+}
+
+void TMainForm::WriteCombo(HWND combo, const TChoiceComboState& state) {
+  TProgrammaticChange guard(State);
+  TChoiceComboState was = ReadCombo(combo);
+  // A line being typed into the editable combo box stays when its list items change.
+  std::wstring typed = WindowText(combo);
+  bool replaced = false;
+  for (size_t i = 0; i < state.Items.size() && i < was.Items.size(); ++i) {
+    if (state.Items[i] == was.Items[i]) continue;
+    ::SendMessageW(combo, CB_DELETESTRING, i, 0);
+    ::SendMessageW(combo, CB_INSERTSTRING, i, reinterpret_cast<LPARAM>(state.Items[i].c_str()));
+    replaced = true;
+  }
+  if (replaced || state.Selected != was.Selected) ::SendMessageW(combo, CB_SETCURSEL, state.Selected, 0);
+  if (state.Editable && state.Selected == was.Selected && WindowText(combo) != typed)
+    ::SetWindowTextW(combo, typed.c_str());
+}
+
+void TMainForm::SwitchCommandCombo(const TChoiceComboState& state) {
+  if (state.Editable == CommandEditable) return;
+  HWND from = CommandCombo();
+  CommandEditable = state.Editable;
+  HWND to = CommandCombo();
+  WriteCombo(to, state);
+  bool focused = ::GetFocus() == from || ::GetParent(::GetFocus()) == from;
+  ::ShowWindow(to, SW_SHOWNA);
+  ::ShowWindow(from, SW_HIDE);
+  if (focused || state.Editable) ::SetFocus(to);
+}
+
+void TMainForm::ComboChange(HWND combo) {
+  if (State.ProgrammaticChange) return;
+  TChoiceComboState state = ReadCombo(combo);
+  bool wasEditable = state.Editable;
+  ChoiceComboChange(state);
+  if (state.Editable != wasEditable) {
+    // The combo box that sent this notification may not be hidden under its own feet.
+    PendingCommandCombo = state;
+    ::PostMessageW(InputsPages[static_cast<int>(TInputsPage::Commands)], WM_SWITCH_COMMAND_COMBO, 0, 0);
+    return;
+  }
+  WriteCombo(combo, state);
+}
+
+void TMainForm::ComboDropDown(HWND combo) {
+  if (State.ProgrammaticChange) return;
+  TChoiceComboState state = ReadCombo(combo);
+  ChoiceComboDropDown(state);
+  WriteCombo(combo, state);
+}
+
+void TMainForm::ComboExit(HWND combo) {
+  TChoiceComboState state = ReadCombo(combo);
+  ChoiceComboExit(state);
+  WriteCombo(combo, state);
+}
+
+int TMainForm::Ask(const TEditorMessage& message) {
+  if (Message) return Message(message.Text, message.Caption, message.Flags);
+  return MsgBox(message.Text, message.Caption, message.Flags);
+}
+
+int TMainForm::SelectedInputRow() const {
+  HWND grid = Control(IDC_MAIN_GRID);
+  int item = static_cast<int>(::SendMessageW(grid, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  return item < 0 ? -1 : item + 1;
+}
+
+void TMainForm::SelectInputRow(int row) {
+  HWND grid = Control(IDC_MAIN_GRID);
+  int item = row - 1;
+  LVITEMW state{};
+  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  state.state = LVIS_SELECTED | LVIS_FOCUSED;
+  ::SendMessageW(grid, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&state));
+  ::SendMessageW(grid, LVM_ENSUREVISIBLE, item, FALSE);
+}
+
+void TMainForm::RefreshMainGrid(int selectRow) {
+  HWND grid = Control(IDC_MAIN_GRID);
+  int top = static_cast<int>(::SendMessageW(grid, LVM_GETTOPINDEX, 0, 0));
+  ShowTable(Model.Inputs);
+  // Back where the user was looking, then the row of interest in view.
+  RECT item{LVIR_BOUNDS, 0, 0, 0};
+  if (top > 0 && ::SendMessageW(grid, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item)))
+    ::SendMessageW(grid, LVM_SCROLL, 0, top * Height(item));
+  if (selectRow > 0 && selectRow <= Model.Inputs.UsedRowCount()) SelectInputRow(selectRow);
+}
+
+void TMainForm::AddInputClick() {
+  HWND command = CommandCombo(), input = InputCombo();
+  TAddRequest request;
+  request.CommandText = WindowText(command);
+  request.CommandIndex = static_cast<int>(::SendMessageW(command, CB_GETCURSEL, 0, 0));
+  request.InputIndex = static_cast<int>(::SendMessageW(input, CB_GETCURSEL, 0, 0));
+  request.InputText = request.InputIndex < 0 ? std::wstring() : ComboItem(input, request.InputIndex);
+  if (std::optional<TEditorMessage> refusal = CheckAddInput(Model.Inputs, request)) {
+    Ask(*refusal);
+    return;
+  }
+  int row = AddInputRow(Model.Inputs, request, CapturedChord ? CapturedChord() : std::nullopt);
+  if (row < 0) return;
+  SetCfgChanged(State);
+  // Both choices are cleared; a typed command line goes back to the list.
+  TChoiceComboState commandState = ReadCombo(command);
+  commandState.Selected = -1;
+  commandState.Editable = false;
+  commandState.Items[cmdCustomCommand] = CustomCommandPrompt;
+  SwitchCommandCombo(commandState);
+  WriteCombo(CommandCombo(), commandState);
+  TChoiceComboState inputState = ReadCombo(input);
+  inputState.Selected = -1;
+  WriteCombo(input, inputState);
+  RefreshMainGrid(row);
+  Ask(AddedMessage);
+  ::SetFocus(Control(IDC_MAIN_GRID));
+}
+
+void TMainForm::RemoveBtnClick() {
+  TCustomInputTable& table = Model.Inputs;
+  int row = SelectedInputRow();
+  if (table.UsedRowCount() == 0 || row < 1) return;
+  if (Ask(RemoveQuestion(RemoveInputWhat, RemoveInputCaption)) != MsgAnswerYes) return;
+  table.RemoveRow(row);
+  RefreshMainGrid(std::min(row, table.UsedRowCount()));
+  SetCfgChanged(State);
+}
+
+int TMainForm::MainGridRowAt(POINT client) const {
+  HWND grid = Control(IDC_MAIN_GRID);
+  HWND header = reinterpret_cast<HWND>(::SendMessageW(grid, LVM_GETHEADER, 0, 0));
+  RECT headerRect{};
+  if (header != nullptr && ::IsWindowVisible(header) && ::GetClientRect(header, &headerRect) &&
+      client.y >= 0 && client.y < headerRect.bottom)
+    return 0;
+  LVHITTESTINFO hit{};
+  hit.pt = client;
+  int item = static_cast<int>(::SendMessageW(grid, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  return item < 0 ? -1 : item + 1;
+}
+
+void TMainForm::MainGridMouseDown(POINT client) {
+  HWND grid = Control(IDC_MAIN_GRID);
+  LVHITTESTINFO hit{};
+  hit.pt = client;
+  int item = static_cast<int>(::SendMessageW(grid, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  if (item < 0 || hit.iSubItem != 1) return;
+  int row = item + 1;
+  RECT cell{};
+  cell.top = 1;
+  cell.left = LVIR_LABEL;
+  if (!::SendMessageW(grid, LVM_GETSUBITEMRECT, item, reinterpret_cast<LPARAM>(&cell))) return;
+  // The check box's square, as wide as the row is high.
+  if (client.x >= cell.left + Height(cell) || !RowHasCheckBox(Model.Inputs, row)) return;
+  Model.Inputs.ToggleInputState(row);
+  if (static_cast<size_t>(item) < MainGridBoxes.size())
+    MainGridBoxes[item].Checked = IsCheckedState(Model.Inputs.InputState(row));
+  ::SendMessageW(grid, LVM_REDRAWITEMS, item, item);
+  SetCfgChanged(State);
+}
+
+void TMainForm::MainGridMouseUp(int from, POINT client) {
+  DragRow = -1;
+  int row = MainGridRowAt(client);
+  if (from <= 0 || from == row) return;
+  if (row > 0) Model.Inputs.MoveRow(from, row);
+  RefreshMainGrid(row > 0 ? row : from);
+  // Dropped anywhere else: nothing moved, but the user did rearrange.
+  SetCfgChanged(State);
+}
+
+void TMainForm::FitMainGridColumns() {
+  HWND grid = Control(IDC_MAIN_GRID);
+  RECT client{};
+  ::GetClientRect(grid, &client);
+  std::vector<int> widths = FitColumnWidths(Model.Inputs, Width(client));
+  bool changed = false;
+  for (size_t c = 0; c < widths.size(); ++c) {
+    int column = static_cast<int>(c);
+    if (::SendMessageW(grid, LVM_GETCOLUMNWIDTH, column, 0) == widths[c]) continue;
+    ::SendMessageW(grid, LVM_SETCOLUMNWIDTH, column, widths[c]);
+    changed = true;
+  }
+  if (changed) SetSysCfgChanged(State);
+}
+
+LRESULT CALLBACK TMainForm::GridProc(HWND grid, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                     DWORD_PTR data) {
+  auto* self = reinterpret_cast<TMainForm*>(data);
+  POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  switch (message) {
+    case WM_LBUTTONDOWN:
+      self->DragRow = -1;
+      self->MainGridMouseDown(point);
+      break;  // the list view still selects the row and detects a drag
+    case WM_LBUTTONUP:
+      if (self->DragRow > 0 && ::GetCapture() == grid) {
+        int from = self->DragRow;
+        ::ReleaseCapture();
+        self->MainGridMouseUp(from, point);
+        return 0;
+      }
+      break;
+    case WM_CAPTURECHANGED:
+      self->DragRow = -1;
+      break;
+    case WM_NCDESTROY:
+      ::RemoveWindowSubclass(grid, GridProc, EditorSubclassId);
+      break;
+    default:
+      break;
+  }
+  return ::DefSubclassProc(grid, message, wParam, lParam);
 }
 
 }  // namespace pelorin

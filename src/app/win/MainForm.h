@@ -12,6 +12,7 @@
 #include "config/ConfigState.h"
 #include "config/Settings.h"
 #include "config/SettingsStore.h"
+#include "input/CommandsEditor.h"
 #include "input/CustomInputTable.h"
 #include "tracked/TrackedWindowRow.h"
 
@@ -53,9 +54,9 @@ enum class TSettingControl {
 // page control with the pages of res/MainForm.rc, the PelorinEnabled switch below it, and
 // the hints. Every setting control is bound to the model's Settings: LoadControls shows them,
 // and a user change writes the field and moves CfgChanged as the change table says. The
-// Commands editor (Add, Remove, the combo boxes' chord prompts), the tracked-windows editor and
-// picker, and the desktop buttons and shortcut pictures are laid out but do nothing yet. GUI
-// thread only.
+// Commands editor builds the model's custom input table (Add, Remove, check boxes, dragging
+// rows, fitting the columns). The tracked-windows editor and picker, and the desktop buttons
+// and shortcut pictures are laid out but do nothing yet. GUI thread only.
 //
 // Start-up, in the GUI thread:
 //   TMainForm form(model, configState, Shared(), settingsIo);
@@ -90,7 +91,10 @@ class TMainForm {
   HWND PageControl() const { return Tabs; }
   // The sub-tabs of "Custom Inputs".
   HWND InputsPageControl() const { return InputsTabs; }
+  // The command combo box in use: the drop-down list, or the editable one while a command
+  // line is typed.
   HWND CommandCombo() const;
+  bool CommandComboEditable() const;
   HWND InputCombo() const;
   HWND Page(TMainPage page) const { return Pages[static_cast<int>(page)]; }
   HWND InputsPage(TInputsPage page) const { return InputsPages[static_cast<int>(page)]; }
@@ -125,9 +129,9 @@ class TMainForm {
   // Captions of PelorinEnabled and InputsEnabled from AppEnabled and CheckedInputsEnabled.
   void RefreshSwitchCaptions();
   // The red label of the Custom Inputs sub-tabs: the hook error with its hint (HookErrorText,
-  // HookErrorHint), or another text (NoBrightnessText) without one.
+  // HookErrorHint), or another text (NoBrightnessText), with a hint when one is given.
   void ShowHookError();
-  void ShowErrorLabel(std::wstring_view text, bool withHint);
+  void ShowErrorLabel(std::wstring_view text, std::wstring_view hint = {});
   HWND ErrorLabel() const { return HookErrorLabel; }
   // The shell refused access: shows the red desktop label and disables the desktop save,
   // restore and automatic restore.
@@ -140,6 +144,18 @@ class TMainForm {
 
   // The Export and Import dialogs (owner, MsgBox).
   TWinSettingsDialogs& Dialogs() { return SettingsDialogs; }
+
+  // The editor's buttons, as a click runs them.
+  void AddInputClick();
+  void RemoveBtnClick();
+  // The grid's data row (1..) that is selected, -1 when none.
+  int SelectedInputRow() const;
+  void SelectInputRow(int row);
+
+  // Every message box of the editors (MsgBox unless replaced); returns the button pressed.
+  TWinSettingsDialogs::MsgBoxFunction Message;
+  // The chord last captured for CommandCombo: the keys of a new chord command row.
+  std::function<std::optional<TKeyChordRecord>()> CapturedChord;
 
   MessageHandler OnMessage;
   // The two switches were clicked; their behaviour belongs to the caller, which then calls
@@ -210,6 +226,25 @@ class TMainForm {
   void Changed(TSettingControl control);
 
   void DrawGridCell(LPARAM customDraw, LRESULT& result);
+
+  // Commands editor.
+  void SubclassEditorControls();
+  static LRESULT CALLBACK ComboKeyProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                       DWORD_PTR data);
+  static LRESULT CALLBACK GridProc(HWND grid, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                   DWORD_PTR data);
+  TChoiceComboState ReadCombo(HWND combo) const;
+  void WriteCombo(HWND combo, const TChoiceComboState& state);
+  void SwitchCommandCombo(const TChoiceComboState& state);
+  void ComboChange(HWND combo);
+  void ComboDropDown(HWND combo);
+  void ComboExit(HWND combo);
+  int MainGridRowAt(POINT client) const;
+  void MainGridMouseDown(POINT client);
+  void MainGridMouseUp(int from, POINT client);
+  void FitMainGridColumns();
+  void RefreshMainGrid(int selectRow);
+  int Ask(const TEditorMessage& message);
   void DrawPicture(const DRAWITEMSTRUCT& item);
 
   TSettingsModel Model;
@@ -238,6 +273,10 @@ class TMainForm {
   RECT LastRect{};
   bool ErrorHasHint = false;
   std::vector<TCheckCell> MainGridBoxes;
+  int DragRow = -1;
+  TChoiceComboState PendingCommandCombo;
+  bool SwallowNextChar = false;
+  bool CommandEditable = false;
   std::vector<TCheckCell> WinGridBoxes;
 };
 

@@ -10,16 +10,20 @@
 #include "app/MainWorkThread.h"
 #include "app/SharedState.h"
 #include "app/StartUp.h"
+#include "app/Tray.h"
 #include "app/win/Fatal.h"
 #include "app/win/GuiDispatcher.h"
 #include "app/win/MainForm.h"
 #include "app/win/MainWorkThreadWin.h"
 #include "app/win/MsgBox.h"
+#include "app/win/PopupFormUnit.h"
+#include "app/win/TrayIcon.h"
 #include "app/win/SingleInstance.h"
 #include "commands/Brightness.h"
 #include "commands/CustomInputThread.h"
 #include "commands/ShowingThread.h"
 #include "commands/win/AudioUnit.h"
+#include "commands/win/BrightnessUnit.h"
 #include "commands/win/CommandSystem.h"
 #include "commands/win/NoteFormUnit.h"
 #include "commands/win/VideoUnit.h"
@@ -170,15 +174,21 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort {
   }
   void ShowHelp() override {}  // arrives with the help window
   void MinimizeApplication() override;
-  void ShowTrayPopup() override {}         // arrives with the tray icon
-  void ShowBrightnessSlider() override {}  // arrives with the tray icon
-  void RefreshTray() override {}           // arrives with the tray icon
+  void ShowTrayPopup() override {
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    Popup.ShowAt(cursor.x);
+  }
+  void ShowBrightnessSlider() override {
+    if (!Brightness->Available()) return;
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    Slider->ShowAt(cursor.x);
+  }
+  void RefreshTray() override;
   void MarkSettingsChanged() override { pelorin::MarkSettingsChanged(Config); }
   void CloseMainWindow() override { ::PostMessageW(Form->Handle(), WM_CLOSE, 0, 0); }
-  void ShowHookError(std::wstring_view text, std::wstring_view hint) override {
-    (void)hint;
-    Form->ShowErrorLabel(text, true);
-  }
+  void ShowHookError(std::wstring_view text, std::wstring_view hint) override { Form->ShowErrorLabel(text, hint); }
   void RefreshInputsCaption() override { InputsEnabledClick(false); }
 
  private:
@@ -186,6 +196,8 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort {
   void PelorinEnabledClick(bool toggle);
   void InputsEnabledClick(bool toggle);
   void SaveIfChanged(bool tellUser);
+  // The settings other threads keep their own copy of.
+  void MirrorSettings();
   void Shutdown();
 
   HINSTANCE Instance;
@@ -204,6 +216,8 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort {
   TInstanceMutex Mutex;
 
   std::unique_ptr<TMainForm> Form;
+  TTrayIcon Tray;
+  TPopupForm Popup;
   std::unique_ptr<TMainWindowPort> WindowPort;
   TTypedChars TypedChars;
   TGuiDispatcher Dispatcher;
@@ -213,6 +227,7 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort {
   std::unique_ptr<TNoteSender> NoteSender;
   TDxvaMonitor Monitor;
   std::unique_ptr<TBrightness> Brightness;
+  std::unique_ptr<TBrightnessForm> Slider;
   std::unique_ptr<TMouseHook> MouseHook;
   std::unique_ptr<TKeyboardHook> KeyboardHook;
   TSyntheticInputWin InputSink;
@@ -245,6 +260,13 @@ void TPelorinApp::MinimizeApplication() {
   Shared().MainWindowActive = false;
 }
 
+void TPelorinApp::RefreshTray() {
+  bool enabled = Shared().AppEnabled.load();
+  std::optional<uint32_t> brightness;
+  if (Brightness && Brightness->Available()) brightness = Brightness->Cur();
+  Tray.Refresh(TrayTip(PelorinEnabledCaption(enabled), brightness), enabled);
+}
+
 void TPelorinApp::PelorinEnabledClick(bool toggle) {
   TSharedState& shared = Shared();
   if (toggle) {
@@ -256,6 +278,7 @@ void TPelorinApp::PelorinEnabledClick(bool toggle) {
       RemoveHooks();
   }
   Form->RefreshSwitchCaptions();
+  Popup.SetAppEnabled(shared.AppEnabled.load());
   RefreshTray();
 }
 
@@ -263,6 +286,12 @@ void TPelorinApp::InputsEnabledClick(bool toggle) {
   TSharedState& shared = Shared();
   if (toggle) shared.CheckedInputsEnabled = !shared.CheckedInputsEnabled.load();
   Form->RefreshSwitchCaptions();
+}
+
+void TPelorinApp::MirrorSettings() {
+  Notes->SetNoteCheck(Cfg.NoteCheck);
+  if (Worker) Worker->SetHooksCheck(Cfg.HooksCheck);
+  if (Foreground) Foreground->SetDisableInGame(Cfg.DisableInGame);
 }
 
 void TPelorinApp::SaveIfChanged(bool tellUser) {
@@ -275,6 +304,17 @@ void TPelorinApp::SaveIfChanged(bool tellUser) {
 
 bool TPelorinApp::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   TSharedState& shared = Shared();
+  if (Tray.HandleMessage(message)) {
+    result = 0;
+    return true;
+  }
+  if (message == TrayCallbackMessage) {
+    TTrayReaction reaction = TrayCallbackReaction(static_cast<int64_t>(lParam), Brightness && Brightness->Available());
+    if (reaction.PostAction != NoAction) shared.PostAction(reaction.PostAction);
+    if (reaction.ShowMainWindow) ShowMainWindow();
+    result = 0;
+    return true;
+  }
   switch (message) {
     case WM_CLOSE:
       // Closing is never refused; the shutdown runs after the message loop, while the
@@ -380,17 +420,12 @@ int TPelorinApp::Run() {
   Form->OnPelorinEnabledClick = [this] { PelorinEnabledClick(true); };
   Form->OnInputsEnabledClick = [this] { InputsEnabledClick(true); };
   Form->OnSettingChanged = [this](TSettingControl control) {
-    if (control == TSettingControl::NoteCheck) Notes->SetNoteCheck(Cfg.NoteCheck);
-    if (control == TSettingControl::HooksCheck && Worker) Worker->SetHooksCheck(Cfg.HooksCheck);
-    if (control == TSettingControl::DisableInGame && Foreground) Foreground->DisableInGameClick(Cfg.DisableInGame);
+    if (control == TSettingControl::DisableInGame && Foreground)
+      Foreground->DisableInGameClick(Cfg.DisableInGame);  // the user's click also re-checks the game
+    else
+      MirrorSettings();
   };
-  Form->OnSettingsImported = [this] {
-    Notes->SetNoteCheck(Cfg.NoteCheck);
-    if (Worker) Worker->SetHooksCheck(Cfg.HooksCheck);
-    if (Foreground) Foreground->SetDisableInGame(Cfg.DisableInGame);
-    Form->ShowTable(*Table);
-    Form->ShowTrackedWindows(TrackedRows);
-  };
+  Form->OnSettingsImported = [this] { MirrorSettings(); };
   PelorinEnabledClick(false);
   InputsEnabledClick(false);
 
@@ -398,11 +433,28 @@ int TPelorinApp::Run() {
   if (Brightness->Available())
     Brightness->ReadBrightness();
   else
-    Form->ShowErrorLabel(NoBrightnessText, false);
+    Form->ShowErrorLabel(NoBrightnessText);
+  Slider = std::make_unique<TBrightnessForm>(*Brightness);
+  Slider->OnChanged = [this] {
+    RefreshTray();
+    MarkSettingsChanged();
+  };
+  Slider->Create(Instance);
+  RefreshTray();  // the brightness line
+
+  Popup.OnShowPelorin = [this] { ShowMainWindow(); };
+  Popup.OnTogglePelorin = [this] { PelorinEnabledClick(true); };
+  Popup.OnClipboardManager = [] { Shared().PostAction(ActionClipboardManager); };
+  Popup.OnBrightness = [this](int x) { Slider->ShowAt(x); };
+  Popup.OnClose = [this] { CloseMainWindow(); };
+  Popup.Create(Instance);
+  Popup.SetAppEnabled(shared.AppEnabled.load());
+  Popup.SetBrightnessAvailable(Brightness->Available());
 
   WindowPort = std::make_unique<TMainWindowPort>(*Form, Config);
   MouseHook = std::make_unique<TMouseHook>(*Table, Cfg, shared, *WindowPort, TypedChars, TPoint{cursor.x, cursor.y});
   KeyboardHook = std::make_unique<TKeyboardHook>(*Table, shared, *WindowPort, TypedChars);
+  Form->CapturedChord = [this] { return KeyboardHook->CapturedChord(); };
   SetHookTargets(KeyboardHook.get(), MouseHook.get());
   bool hooked = shared.AppEnabled.load() ? InstallHooks(Instance) : true;
 
@@ -412,6 +464,8 @@ int TPelorinApp::Run() {
       TForegroundTracker::Links{shared, Config, TypedChars, ForegroundSystem, Dispatcher, *this, *NoteSender});
   Foreground->SetMainWindow(ToWindowHandle(window));
   Foreground->RegisterOwnWindow(ToWindowHandle(NoteForm.Handle()));
+  Foreground->RegisterOwnWindow(ToWindowHandle(Slider->Handle()));
+  Foreground->RegisterOwnWindow(ToWindowHandle(Popup.Handle()));
   Foreground->SetDisableInGame(Cfg.DisableInGame);
   bool foregroundHooked = InstallForegroundHook(Foreground.get());
   // A failed hook is reported and repaired by the worker's restart; a user who started
@@ -433,6 +487,10 @@ int TPelorinApp::Run() {
   Worker->Start();
   CmdThread->Start();
 
+  // The icon last: adding it is a call into the shell's process, which nothing of the start
+  // should wait for, and its clicks find everything ready.
+  Tray.Add(window, Instance);
+  RefreshTray();
   if (!Mode.AutoRun) ShowMainWindow();
 
   MSG msg;
@@ -455,6 +513,8 @@ void TPelorinApp::Shutdown() {
   Dispatcher.Close();
   if (Notes) Notes->Stop();
   NoteForm.Destroy();
+  if (Slider) Slider->Destroy();
+  Popup.Destroy();
   Monitor.DoneBrightness();
   RemoveHooks();
   RemoveForegroundHook();
@@ -464,6 +524,7 @@ void TPelorinApp::Shutdown() {
   bool restart = shared.MouseProbe.load() == static_cast<int32_t>(ProbeMark) ||
                  shared.KeyboardProbe.load() == static_cast<int32_t>(ProbeMark);
   int restartCount = Worker ? Worker->RestartCount() : 0;
+  Tray.Delete();
   if (Form) Form->Destroy();
   Mutex.Release();
   if (restart) {
