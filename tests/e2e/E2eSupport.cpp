@@ -605,8 +605,9 @@ void TInput::Moves(const std::vector<TMove>& moves) {
 
 void TInput::MoveTo(POINT p, DWORD time) {
   Moves({{p.x, p.y, time}});
+  // Wine's cursor position follows the X pointer, which may lag a moment behind the move.
   POINT at{};
-  ::GetCursorPos(&at);
+  WaitFor([&] { return ::GetCursorPos(&at) && at.x == p.x && at.y == p.y; }, 1000);
   if (at.x != p.x || at.y != p.y)
     ADD_FAILURE() << "expected the cursor at " << p.x << "," << p.y << "; it is at " << at.x << "," << at.y;
 }

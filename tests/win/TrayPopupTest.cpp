@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "ScreenPixels.h"
 #include "WinTestSupport.h"
 #include "app/Tray.h"
 #include "app/win/PopupFormUnit.h"
@@ -49,32 +50,7 @@ void Settle() {
 }
 
 // Pixels of a screen area, row by row from the top.
-std::vector<COLORREF> Grab(const RECT& area) {
-  const int width = area.right - area.left, height = area.bottom - area.top;
-  std::vector<COLORREF> pixels;
-  if (width <= 0 || height <= 0) return pixels;
-  HDC screen = ::GetDC(nullptr);
-  HDC memory = ::CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = ::SelectObject(memory, bitmap);
-  ::BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-  ::GdiFlush();
-  const auto* raw = static_cast<const DWORD*>(bits);
-  for (int i = 0; i < width * height; ++i) pixels.push_back(RGB((raw[i] >> 16) & 0xFF, (raw[i] >> 8) & 0xFF, raw[i] & 0xFF));
-  ::SelectObject(memory, old);
-  ::DeleteObject(bitmap);
-  ::DeleteDC(memory);
-  ::ReleaseDC(nullptr, screen);
-  return pixels;
-}
+std::vector<COLORREF> Grab(const RECT& area) { return GrabScreen(area); }
 
 COLORREF PixelAt(POINT screen) { return Grab({screen.x, screen.y, screen.x + 1, screen.y + 1}).at(0); }
 
@@ -500,12 +476,6 @@ class TrayIcon : public ::testing::Test {
   int Announcements = 0;
   std::vector<LPARAM> Callbacks;
 };
-
-// Strongly coloured, not gray.
-bool Colourful(COLORREF c) {
-  int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
-  return std::max({r, g, b}) - std::min({r, g, b}) > 60;
-}
 
 TEST_F(TrayIcon, AddRefreshDeleteAsTheShellAnswers) {
   ASSERT_TRUE(Tray.Add(Owner, Resources));
