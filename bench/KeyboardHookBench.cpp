@@ -6,18 +6,10 @@
 #include <vector>
 
 #include "input/KeyboardHook.h"
+#include "NoEditor.h"
 
 namespace pelorin {
 namespace {
-
-struct NoEditor : KeyboardHookPort {
-  bool CustomInputsPageActive() override { return false; }
-  ChoiceCombo FocusedChoiceCombo() override { return ChoiceCombo::None; }
-  int ChoiceComboSelection(ChoiceCombo) override { return -1; }
-  void ShowCapturedChord(ChoiceCombo, const std::wstring&) override {}
-  bool MainFormIsActive() override { return false; }
-  bool CapsLockToggled() override { return false; }
-};
 
 struct Key {
   uint32_t Vk, Scan;

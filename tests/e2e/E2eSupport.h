@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "WindowSearch.h"
+
 namespace pelorin::e2e {
 
 // Set by main: the folder of PelorinE2E.exe (MarkerWriter.exe and FakeDesktop.exe sit there too)
@@ -120,10 +122,9 @@ struct TProcessEntry {
 std::vector<TProcessEntry> ProcessesNamed(const wchar_t* exeName);
 // Window text of any window, also another process's.
 std::wstring WindowText(HWND window);
-// Top-level window of that class belonging to the process, hidden ones included.
-HWND FindTopWindow(DWORD pid, const wchar_t* className);
-// A descendant window with that control id.
-HWND FindControl(HWND parent, int id);
+// FindTopWindow(pid, class) and FindControl(parent, id).
+using test::FindControl;
+using test::FindTopWindow;
 
 // Pelorin's worker takes the "Activate Pelorin" atom a second start leaves, once per 50 ms
 // tick, and then shows the main window unless Pelorin already counts it as the window in

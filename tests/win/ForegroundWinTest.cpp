@@ -12,6 +12,7 @@
 #include "app/win/MainWorkThreadWin.h"
 #include "input/win/ForegroundHook.h"
 #include "tracked/win/SyntheticInputWin.h"
+#include "NoEditor.h"
 
 namespace pelorin::test {
 namespace {
@@ -62,17 +63,6 @@ struct RecordingWindows : WorkerWindowsPort {
   void CloseMainWindow() override {}
   void ShowHookError(std::wstring_view, std::wstring_view) override {}
   void RefreshInputsCaption() override {}
-};
-
-struct NoEditor : MouseHookPort, KeyboardHookPort {
-  bool ChoiceComboFocused() override { return false; }
-  TRect MainWindowRect() override { return {}; }
-  bool CustomInputsPageActive() override { return false; }
-  ChoiceCombo FocusedChoiceCombo() override { return ChoiceCombo::None; }
-  int ChoiceComboSelection(ChoiceCombo) override { return -1; }
-  void ShowCapturedChord(ChoiceCombo, const std::wstring&) override {}
-  bool MainFormIsActive() override { return false; }
-  bool CapsLockToggled() override { return false; }
 };
 
 class ForegroundWin : public ::testing::Test {

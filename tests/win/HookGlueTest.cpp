@@ -7,20 +7,10 @@
 #include "WinTestSupport.h"
 #include "input/TypedChars.h"
 #include "input/win/HookInstaller.h"
+#include "NoEditor.h"
 
 namespace pelorin::test {
 namespace {
-
-struct NoEditor : MouseHookPort, KeyboardHookPort {
-  bool ChoiceComboFocused() override { return false; }
-  TRect MainWindowRect() override { return {}; }
-  bool CustomInputsPageActive() override { return false; }
-  ChoiceCombo FocusedChoiceCombo() override { return ChoiceCombo::None; }
-  int ChoiceComboSelection(ChoiceCombo) override { return -1; }
-  void ShowCapturedChord(ChoiceCombo, const std::wstring&) override {}
-  bool MainFormIsActive() override { return false; }
-  bool CapsLockToggled() override { return false; }
-};
 
 int MiddleDowns = 0;
 std::vector<WPARAM> KeysDown;

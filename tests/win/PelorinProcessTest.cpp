@@ -11,6 +11,7 @@
 #include <string>
 
 #include "WinTestSupport.h"
+#include "WindowSearch.h"
 #include "res/resource.h"
 
 namespace pelorin::test {
@@ -24,49 +25,6 @@ std::string ReadFile(const std::wstring& path) {
 }
 
 bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-struct FindData {
-  DWORD ProcessId;
-  HWND Found;
-};
-
-HWND FindMainWindow(DWORD processId) {
-  FindData data{processId, nullptr};
-  ::EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* d = reinterpret_cast<FindData*>(param);
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(window, &pid);
-        wchar_t cls[64] = {};
-        ::GetClassNameW(window, cls, 64);
-        if (pid == d->ProcessId && std::wstring(cls) == L"PelorinMainForm") {
-          d->Found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&data));
-  return data.Found;
-}
-
-HWND FindControl(HWND window, int id) {
-  struct Search {
-    int Id;
-    HWND Found;
-  } search{id, nullptr};
-  ::EnumChildWindows(
-      window,
-      [](HWND child, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        if (::GetDlgCtrlID(child) == s->Id) {
-          s->Found = child;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.Found;
-}
 
 int CountProcesses(const wchar_t* exeName) {
   HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -123,7 +81,7 @@ class PelorinProcess : public ::testing::Test {
     return *r;
   }
   bool WaitForWindow(TRunning& r) {
-    return PumpUntil([&] { return (r.Window = FindMainWindow(r.Info.dwProcessId)) != nullptr; }, 15000);
+    return PumpUntil([&] { return (r.Window = FindTopWindow(r.Info.dwProcessId, L"PelorinMainForm")) != nullptr; }, 15000);
   }
   // WM_CLOSE and the exit code, or -1 when it did not end within 10 s.
   static long Close(TRunning& r) {

@@ -1,4 +1,5 @@
 #include "app/MainWorkThread.h"
+#include "NoEditor.h"
 
 #include <gtest/gtest.h>
 
@@ -21,17 +22,6 @@ struct Log {
 };
 
 std::string Narrow(std::wstring_view w) { return std::string(w.begin(), w.end()); }
-
-struct NoEditor : MouseHookPort, KeyboardHookPort {
-  bool ChoiceComboFocused() override { return false; }
-  TRect MainWindowRect() override { return {}; }
-  bool CustomInputsPageActive() override { return false; }
-  ChoiceCombo FocusedChoiceCombo() override { return ChoiceCombo::None; }
-  int ChoiceComboSelection(ChoiceCombo) override { return -1; }
-  void ShowCapturedChord(ChoiceCombo, const std::wstring&) override {}
-  bool MainFormIsActive() override { return false; }
-  bool CapsLockToggled() override { return false; }
-};
 
 // Records each probe and, while the hook is alive, hands it back to that hook the way the
 // system re-enters it, so the answer goes through the hooks' own code.
