@@ -75,6 +75,16 @@ void TMainWorkThread::Tick() {
   ForegroundChange();
 }
 
+void HooksReinstalled(TSharedState& shared, bool installed) {
+  for (std::atomic<int32_t>* probe : {&shared.MouseProbe, &shared.KeyboardProbe}) {
+    int32_t p = probe->load(std::memory_order_relaxed);
+    if (p == static_cast<int32_t>(ProbeMark)) continue;
+    // A failed install is reported through the keyboard counter, as at start-up.
+    int32_t now = installed || probe == &shared.MouseProbe ? ProbeIdleTicks : ProbeFailed;
+    probe->compare_exchange_strong(p, now, std::memory_order_relaxed);
+  }
+}
+
 void TMainWorkThread::ProbeHook(std::atomic<int32_t>& probe, bool postponed, bool mouse) {
   // Every change is an exchange from the value read: a hook's answer written meanwhile is
   // never overwritten, the counter just moves on at the next tick.

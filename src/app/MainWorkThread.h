@@ -33,6 +33,12 @@ inline constexpr int32_t ProbeSent = -22;
 inline constexpr int32_t ProbeAnswered = -1;
 inline constexpr int32_t ProbeFailed = -2;
 
+// Pelorin switched on again installed its hooks anew (GUI thread). A probe still waiting was
+// sent to the hooks just removed and can never be answered: it would look like a dead hook and
+// restart Pelorin. Fresh hooks start the count afresh; hooks that could not be installed are
+// reported as at start-up. A restart already requested stays.
+void HooksReinstalled(TSharedState& shared, bool installed);
+
 // 500 ms without a keyboard event: held keys the hook never saw released are swept.
 inline constexpr int32_t StaleKeyTicks = 10;
 

@@ -273,7 +273,7 @@ void TPelorinApp::PelorinEnabledClick(bool toggle) {
     bool enabled = !shared.AppEnabled.load();
     shared.AppEnabled = enabled;
     if (enabled)
-      InstallHooks(Instance);
+      HooksReinstalled(shared, InstallHooks(Instance));
     else
       RemoveHooks();
   }

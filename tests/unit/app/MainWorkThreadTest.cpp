@@ -298,6 +298,28 @@ TEST_F(WorkerTest, NothingIsProbedWhileTheCheckIsOffOrPelorinIsOffAndTheCounters
       << "checked again, the kept counters go on where they were";
 }
 
+TEST_F(WorkerTest, AProbeLostWithTheHooksOfADisabledPelorinIsNoFailureOnceItIsOnAgain) {
+  Worker.SetHooksCheck(true);
+  Shared.MouseProbe = ProbeSent + 3;  // a probe on its way when the user switched Pelorin off
+  Shared.KeyboardProbe = 7;
+  Shared.AppEnabled = false;
+  Ticks(30);
+  Shared.AppEnabled = true;
+  HooksReinstalled(Shared, true);
+  EXPECT_EQ(Shared.MouseProbe.load(), ProbeIdleTicks);
+  EXPECT_EQ(Shared.KeyboardProbe.load(), ProbeIdleTicks);
+  Ticks(ProbeIdleTicks - 1);
+  RunGui();
+  EXPECT_EQ(Worker.HookErrTicks(), 0) << "the new hooks are probed afresh, nothing failed";
+
+  // Hooks that could not be installed again are reported as at start-up; a requested restart stays.
+  HooksReinstalled(Shared, false);
+  EXPECT_EQ(Shared.KeyboardProbe.load(), ProbeFailed);
+  Shared.MouseProbe = static_cast<int32_t>(ProbeMark);
+  HooksReinstalled(Shared, true);
+  EXPECT_EQ(Shared.MouseProbe.load(), static_cast<int32_t>(ProbeMark));
+}
+
 TEST_F(WorkerTest, ARestartRequestIsLeftForTheShutdown) {
   Shared.MouseProbe = static_cast<int32_t>(ProbeMark);
   Ticks(60);
