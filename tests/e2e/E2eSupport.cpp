@@ -509,6 +509,11 @@ bool BringToFront(HWND window) {
 }
 
 bool SyncMouse(TInput& input, TDriverWindow& driver) {
+  // The click goes where the pointer is. Under Wine it has been seen elsewhere than the last
+  // move put it, with no input in between: say so rather than lose the click unexplained.
+  POINT at{};
+  if (std::optional<POINT> last = input.LastMovedTo(); last && ::GetCursorPos(&at) && (at.x != last->x || at.y != last->y))
+    ADD_FAILURE() << "the pointer moved by itself from " << last->x << "," << last->y << " to " << at.x << "," << at.y;
   int before = driver.Count(WM_RBUTTONUP);
   input.Click(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, 0, input.After(30));
   bool ok = WaitFor([&] { return driver.Count(WM_RBUTTONUP) > before; }, EffectDeadlineMs);
@@ -559,6 +564,7 @@ void TInput::Moves(const std::vector<TMove>& moves) {
     events.push_back(in);
   }
   Send(events);
+  if (!moves.empty()) LastMove = POINT{moves.back().X, moves.back().Y};
 }
 
 void TInput::MoveTo(POINT p, DWORD time) {

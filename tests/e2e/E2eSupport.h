@@ -290,6 +290,8 @@ class TInput {
   void Keys(const std::vector<TKeyEvent>& events);
   // Every key of the chord down in order, then up in reverse order, 10 ms apart, one call.
   void Chord(const std::vector<TKey>& chord);
+  // Where the last absolute move put the pointer, if any move was sent.
+  std::optional<POINT> LastMovedTo() const { return LastMove; }
 
  private:
   // Fails the scenario on a time that is 0, a marker, or earlier than the last one sent; moves
@@ -298,6 +300,7 @@ class TInput {
   void Send(std::vector<INPUT>& events);
 
   DWORD Clock = FirstTime;
+  std::optional<POINT> LastMove;
   DWORD LastSent = FirstTime;
 };
 
