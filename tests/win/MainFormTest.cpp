@@ -1039,7 +1039,7 @@ class CommandsEditor : public MainForm {
   // A real click at a point of the grid's client area, or a drag to `to`. The input comes from
   // a thread of its own: the list view follows a pressed button in a loop of its own, inside
   // this thread's message dispatch.
-  void ClickGrid(POINT client, bool drag = false, POINT to = {}) {
+  void ClickGrid(POINT client, bool drag = false, POINT to = {}, int* markedBeforeDrop = nullptr) {
     HWND grid = C(IDC_MAIN_GRID);
     ::ClientToScreen(grid, &client);
     ::ClientToScreen(grid, &to);
@@ -1057,6 +1057,9 @@ class CommandsEditor : public MainForm {
         ::Sleep(30);
       }
       ::Sleep(100);
+      // The row shown as the drop target while the button is still down.
+      if (markedBeforeDrop != nullptr)
+        *markedBeforeDrop = static_cast<int>(::SendMessageW(grid, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_DROPHILITED));
       SendMouse(MOUSEEVENTF_LEFTUP, drag ? to : client);
       ::Sleep(100);
       done = true;
@@ -1264,7 +1267,11 @@ TEST_F(CommandsEditor, CheckBoxesDraggingAndFittingTheColumns) {
   // Row 4 dragged onto row 2.
   State.CfgChanged = CfgNothingToSave;
   RECT from = ItemRect(3, 0), to = ItemRect(1, 0);
-  ClickGrid({from.left + 20, (from.top + from.bottom) / 2}, true, {to.left + 20, (to.top + to.bottom) / 2});
+  int marked = -2;
+  ClickGrid({from.left + 20, (from.top + from.bottom) / 2}, true, {to.left + 20, (to.top + to.bottom) / 2}, &marked);
+  EXPECT_EQ(marked, 1) << "row 2 is shown as the drop target while the button is down";
+  EXPECT_EQ(::SendMessageW(C(IDC_MAIN_GRID), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_DROPHILITED), -1)
+      << "and no more once it is dropped";
   EXPECT_EQ(Commands(), (std::vector<std::wstring>{L"Volume Up", L"Reboot", L"Disable Pelorin", L"Sleep"}));
   EXPECT_EQ(State.CfgChanged, CfgSettingsChanged);
   EXPECT_EQ(GridCell(C(IDC_MAIN_GRID), 1, 0), L"Reboot");

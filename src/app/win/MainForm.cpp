@@ -1519,8 +1519,20 @@ void TMainForm::MainGridMouseDown(POINT client) {
   SetCfgChanged(State);
 }
 
+void TMainForm::MarkDropRow(int row) {
+  if (row == DropRow) return;
+  HWND grid = Control(IDC_MAIN_GRID);
+  LVITEMW state{};
+  state.stateMask = LVIS_DROPHILITED;
+  if (DropRow > 0) ::SendMessageW(grid, LVM_SETITEMSTATE, DropRow - 1, reinterpret_cast<LPARAM>(&state));
+  DropRow = row > 0 ? row : -1;
+  state.state = LVIS_DROPHILITED;
+  if (DropRow > 0) ::SendMessageW(grid, LVM_SETITEMSTATE, DropRow - 1, reinterpret_cast<LPARAM>(&state));
+}
+
 void TMainForm::MainGridMouseUp(int from, POINT client) {
   DragRow = -1;
+  MarkDropRow(-1);
   int row = MainGridRowAt(client);
   if (from <= 0 || from == row) return;
   if (row > 0) Model.Inputs.MoveRow(from, row);
@@ -1561,8 +1573,16 @@ LRESULT CALLBACK TMainForm::GridProc(HWND grid, UINT message, WPARAM wParam, LPA
         return 0;
       }
       break;
+    case WM_MOUSEMOVE:
+      if (self->DragRow > 0 && ::GetCapture() == grid) {
+        // The row the dragged one would take is marked as the drop target.
+        self->MarkDropRow(self->MainGridRowAt(point));
+        return 0;
+      }
+      break;
     case WM_CAPTURECHANGED:
       self->DragRow = -1;
+      self->MarkDropRow(-1);
       break;
     case WM_NCDESTROY:
       ::RemoveWindowSubclass(grid, GridProc, EditorSubclassId);

@@ -242,6 +242,8 @@ class TMainForm {
   int MainGridRowAt(POINT client) const;
   void MainGridMouseDown(POINT client);
   void MainGridMouseUp(int from, POINT client);
+  // The data row marked as where a dragged row would go; -1 for none.
+  void MarkDropRow(int row);
   void FitMainGridColumns();
   void RefreshMainGrid(int selectRow);
   int Ask(const TEditorMessage& message);
@@ -274,6 +276,7 @@ class TMainForm {
   bool ErrorHasHint = false;
   std::vector<TCheckCell> MainGridBoxes;
   int DragRow = -1;
+  int DropRow = -1;
   TChoiceComboState PendingCommandCombo;
   bool SwallowNextChar = false;
   bool CommandEditable = false;
