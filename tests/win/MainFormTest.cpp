@@ -1263,6 +1263,22 @@ TEST_F(CommandsEditor, CheckBoxesDraggingAndFittingTheColumns) {
   EXPECT_EQ(Form->SelectedInputRow(), 3);
   ClickGrid({cell.left + side / 2, (cell.top + cell.bottom) / 2});
   EXPECT_EQ(Inputs.InputState(1), StateMouse);
+  // Space ticks the selected row too, but never a switch row.
+  HWND listView = C(IDC_MAIN_GRID);
+  ::SetFocus(listView);
+  for (int row : {3, 2}) {
+    Form->SelectInputRow(row);
+    SendKey(VK_SPACE);
+    SendKey(VK_SPACE, true);
+    Settle();
+  }
+  EXPECT_EQ(Inputs.InputState(3), StateMouseChecked);
+  EXPECT_EQ(Inputs.InputState(2), StateMouse) << "the Disable Pelorin row";
+  Form->SelectInputRow(3);
+  SendKey(VK_SPACE);
+  SendKey(VK_SPACE, true);
+  Settle();
+  EXPECT_EQ(Inputs.InputState(3), StateMouse);
 
   // Row 4 dragged onto row 2.
   State.CfgChanged = CfgNothingToSave;

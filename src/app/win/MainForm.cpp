@@ -1182,11 +1182,13 @@ INT_PTR TMainForm::PageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lP
           case LVN_COLUMNCLICK:
             FitMainGridColumns();
             return TRUE;
-          case LVN_KEYDOWN:
-            if (reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey == VK_DELETE &&
-                ActivePage() == TMainPage::CustomInputs)
-              RemoveBtnClick();
+          case LVN_KEYDOWN: {
+            WORD key = reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey;
+            if (key == VK_DELETE && ActivePage() == TMainPage::CustomInputs) RemoveBtnClick();
+            // Space ticks the selected row, as a click on its box does.
+            if (key == VK_SPACE) ToggleRowCheck(SelectedInputRow());
             return TRUE;
+          }
           default:
             break;
         }
@@ -1511,11 +1513,17 @@ void TMainForm::MainGridMouseDown(POINT client) {
   cell.left = LVIR_LABEL;
   if (!::SendMessageW(grid, LVM_GETSUBITEMRECT, item, reinterpret_cast<LPARAM>(&cell))) return;
   // The check box's square, as wide as the row is high.
-  if (client.x >= cell.left + Height(cell) || !RowHasCheckBox(Model.Inputs, row)) return;
+  if (client.x >= cell.left + Height(cell)) return;
+  ToggleRowCheck(row);
+}
+
+void TMainForm::ToggleRowCheck(int row) {
+  if (!RowHasCheckBox(Model.Inputs, row)) return;
   Model.Inputs.ToggleInputState(row);
+  int item = row - 1;
   if (static_cast<size_t>(item) < MainGridBoxes.size())
     MainGridBoxes[item].Checked = IsCheckedState(Model.Inputs.InputState(row));
-  ::SendMessageW(grid, LVM_REDRAWITEMS, item, item);
+  ::SendMessageW(Control(IDC_MAIN_GRID), LVM_REDRAWITEMS, item, item);
   SetCfgChanged(State);
 }
 

@@ -241,6 +241,8 @@ class TMainForm {
   void ComboExit(HWND combo);
   int MainGridRowAt(POINT client) const;
   void MainGridMouseDown(POINT client);
+  // Toggles the check box of a data row that has one, as a click on it does.
+  void ToggleRowCheck(int row);
   void MainGridMouseUp(int from, POINT client);
   // The data row marked as where a dragged row would go; -1 for none.
   void MarkDropRow(int row);
