@@ -43,7 +43,6 @@ std::wstring TextOf(HWND window) {
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
-LRESULT CALLBACK PlainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return ::DefWindowProcW(w, m, wp, lp); }
 
 void SendKey(WORD key) {
   INPUT in[2] = {};
@@ -71,15 +70,7 @@ class BrightnessForm : public ::testing::Test {
     Scale = ::GetDeviceCaps(screen, LOGPIXELSX) / 96.0;
     ::ReleaseDC(nullptr, screen);
 
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = PlainProc;
-    wc.hInstance = instance;
-    wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = L"PelorinSliderTestWindow";
-    ::RegisterClassW(&wc);
-    Other = ::CreateWindowExW(0, wc.lpszClassName, L"Another application", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100,
-                              100, 500, 400, nullptr, nullptr, instance, nullptr);
+    Other = CreatePlainWindow(L"Another application", 100, 100, 500, 400);
     ASSERT_NE(Other, nullptr);
     ASSERT_TRUE(BringToFront(Other));
   }
@@ -87,11 +78,6 @@ class BrightnessForm : public ::testing::Test {
   void TearDown() override {
     Form.Destroy();
     ::DestroyWindow(Other);
-  }
-
-  static bool BringToFront(HWND window) {
-    ::SetForegroundWindow(window);
-    return PumpUntil([&] { return ::GetForegroundWindow() == window; }, Deadline);
   }
 
   // Shown, in front, and the keyboard on the bar.

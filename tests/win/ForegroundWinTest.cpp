@@ -37,12 +37,6 @@ HWND MakeWindow(DWORD exStyle, DWORD style, int x, int y, int w, int h, HWND par
                            ::GetModuleHandleW(nullptr), nullptr);
 }
 
-bool BringToFront(HWND window) {
-  ::ShowWindow(window, SW_SHOW);
-  ::SetForegroundWindow(window);
-  return PumpUntil([&] { return ::GetForegroundWindow() == window; }, 3000);
-}
-
 struct RecordingSwitch : InputsSwitchPort {
   int Refreshed = 0;
   void RefreshInputsCaption() override { ++Refreshed; }

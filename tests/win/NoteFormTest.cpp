@@ -38,7 +38,6 @@ void Shot(const wchar_t* name) {
   EXPECT_TRUE(SaveScreen(path)) << "could not write " << std::string(path.begin(), path.end());
 }
 
-LRESULT CALLBACK PlainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return ::DefWindowProcW(w, m, wp, lp); }
 
 class NoteForm : public ::testing::Test {
  protected:
@@ -49,18 +48,9 @@ class NoteForm : public ::testing::Test {
     ScreenWidth = ::GetSystemMetrics(SM_CXSCREEN);
     Shared.ScreenWidth = ScreenWidth;
 
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = PlainProc;
-    wc.hInstance = instance;
-    wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = L"PelorinNoteTestWindow";
-    ::RegisterClassW(&wc);
     // Another application's window in front, under the note's corner.
-    Other = ::CreateWindowExW(0, wc.lpszClassName, L"Another application", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                              ScreenWidth - 520, 0, 520, 260, nullptr, nullptr, instance, nullptr);
-    Main = ::CreateWindowExW(0, wc.lpszClassName, L"Pelorin main window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60,
-                             300, 400, 260, nullptr, nullptr, instance, nullptr);
+    Other = CreatePlainWindow(L"Another application", ScreenWidth - 520, 0, 520, 260);
+    Main = CreatePlainWindow(L"Pelorin main window", 60, 300, 400, 260);
     ASSERT_NE(Other, nullptr);
     ASSERT_NE(Main, nullptr);
     Edit = ::CreateWindowExW(0, L"EDIT", L"typing here", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 200, 24, Main,
@@ -77,11 +67,6 @@ class NoteForm : public ::testing::Test {
     Form.Destroy();
     ::DestroyWindow(Main);
     ::DestroyWindow(Other);
-  }
-
-  static bool BringToFront(HWND window) {
-    ::SetForegroundWindow(window);
-    return PumpUntil([&] { return ::GetForegroundWindow() == window; }, 3000);
   }
 
   // From another thread, as the command thread calls it.

@@ -33,7 +33,6 @@ std::wstring TextOf(HWND window) {
   return text;
 }
 
-LRESULT CALLBACK PlainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return ::DefWindowProcW(w, m, wp, lp); }
 
 void SendKey(WORD vk) {
   INPUT in[2] = {};
@@ -88,15 +87,7 @@ class TrayPopup : public ::testing::Test {
     ASSERT_TRUE(Form.Create(instance));
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &Work, 0);
 
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = PlainProc;
-    wc.hInstance = instance;
-    wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = L"PelorinPopupTestWindow";
-    ::RegisterClassW(&wc);
-    Other = ::CreateWindowExW(0, wc.lpszClassName, L"Another application", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100,
-                              100, 500, 400, nullptr, nullptr, instance, nullptr);
+    Other = CreatePlainWindow(L"Another application", 100, 100, 500, 400);
     ASSERT_NE(Other, nullptr);
     ASSERT_TRUE(BringToFront(Other));
     // The mouse rests on the other window, away from where the pop-up appears.
@@ -107,11 +98,6 @@ class TrayPopup : public ::testing::Test {
   void TearDown() override {
     Form.Destroy();
     ::DestroyWindow(Other);
-  }
-
-  static bool BringToFront(HWND window) {
-    ::SetForegroundWindow(window);
-    return PumpUntil([&] { return ::GetForegroundWindow() == window; }, Deadline);
   }
 
   void Show(int cursorX) {
@@ -147,10 +133,14 @@ class TrayPopup : public ::testing::Test {
   }
   // The test desktop's cursor may still visit the point it came from before it stays (Wine
   // replays the previous move), so the highlight is given time to settle.
-  bool HotBecomes(int item) {
+  ::testing::AssertionResult HotBecomes(int item) {
     bool settled = PumpUntil([&] { return Form.HotItem() == item; }, Deadline);
     Settle();
-    return settled;
+    if (settled) return ::testing::AssertionSuccess();
+    POINT at{};
+    ::GetCursorPos(&at);
+    return ::testing::AssertionFailure() << "the highlighted item is " << Form.HotItem() << ", not " << item
+                                         << "; the cursor is at " << at.x << "," << at.y;
   }
   // Every button event carries its point: the cursor of the test desktop may still be on
   // its way from an earlier move.

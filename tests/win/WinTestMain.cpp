@@ -30,6 +30,27 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   return true;
 }
 
+bool BringToFront(HWND window, DWORD timeoutMs) {
+  ::ShowWindow(window, SW_SHOW);
+  ::SetForegroundWindow(window);
+  return PumpUntil([&] { return ::GetForegroundWindow() == window; }, timeoutMs);
+}
+
+HWND CreatePlainWindow(const wchar_t* title, int x, int y, int width, int height) {
+  static const wchar_t* const ClassName = [] {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = L"PelorinTestPlainWindow";
+    ::RegisterClassW(&wc);
+    return wc.lpszClassName;
+  }();
+  return ::CreateWindowExW(0, ClassName, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y, width, height, nullptr,
+                           nullptr, ::GetModuleHandleW(nullptr), nullptr);
+}
+
 void SendMouse(DWORD flags, POINT screen) {
   INPUT in{};
   in.type = INPUT_MOUSE;

@@ -12,6 +12,12 @@ extern std::wstring PelorinExePath;
 // of `done` at the end. Low-level hooks of this thread are called from here.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 
+// Shows the window, makes it the foreground window and waits until it is.
+bool BringToFront(HWND window, DWORD timeoutMs = 3000);
+// A plain visible top-level window with that title and place: the user's work in some other
+// program. The caller destroys it.
+HWND CreatePlainWindow(const wchar_t* title, int x, int y, int width, int height);
+
 // One mouse event through SendInput; with a screen point, an absolute move there in the same
 // event.
 void SendMouse(DWORD flags, POINT screen = {-1, -1});

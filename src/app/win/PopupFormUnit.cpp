@@ -40,7 +40,7 @@ bool TPopupForm::Create(HINSTANCE instance) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
   wc.style = CS_DROPSHADOW;  // like a menu
-  wc.lpfnWndProc = WindowProc;
+  wc.lpfnWndProc = FormWindowProc<TPopupForm>;
   wc.hInstance = instance;
   wc.hCursor = arrow;
   wc.lpszClassName = WindowClass;
@@ -179,17 +179,6 @@ void TPopupForm::ItemClick(int item) {
     default:
       break;
   }
-}
-
-LRESULT CALLBACK TPopupForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<TPopupForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->Window = window;  // messages arrive before CreateWindowExW returns the handle
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<TPopupForm*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
-  return self->HandleMessage(message, wParam, lParam);
 }
 
 LRESULT CALLBACK TPopupForm::ItemProc(HWND item, UINT message, WPARAM wParam, LPARAM lParam) {

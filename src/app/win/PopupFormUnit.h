@@ -4,6 +4,7 @@
 #include <array>
 #include <functional>
 
+#include "common/win/FormWindow.h"
 #include "app/Tray.h"
 
 namespace pelorin {
@@ -63,7 +64,8 @@ class TPopupForm {
   std::function<void(int x)> OnBrightness;  // x: the pop-up's left edge + 20
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  template <class TForm>
+  friend LRESULT CALLBACK FormWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK ItemProc(HWND item, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT ItemMessage(int item, UINT message, WPARAM wParam, LPARAM lParam);

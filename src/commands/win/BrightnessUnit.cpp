@@ -38,7 +38,7 @@ bool TBrightnessForm::Create(HINSTANCE instance) {
 
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = WindowProc;
+  wc.lpfnWndProc = FormWindowProc<TBrightnessForm>;
   wc.hInstance = instance;
   wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -154,17 +154,6 @@ void TBrightnessForm::TrackBarWheel(int delta) {
   int64_t position = std::clamp<int64_t>(Range.Position - notches * step, Range.Min, Range.Max);
   ::SendMessageW(Bar, TBM_SETPOS, TRUE, static_cast<LPARAM>(position));
   TrackBarChange();
-}
-
-LRESULT CALLBACK TBrightnessForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<TBrightnessForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->Window = window;  // messages arrive before CreateWindowExW returns the handle
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<TBrightnessForm*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
-  return self->HandleMessage(message, wParam, lParam);
 }
 
 LRESULT CALLBACK TBrightnessForm::TrackBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,

@@ -3,6 +3,7 @@
 
 #include <functional>
 
+#include "common/win/FormWindow.h"
 #include "commands/Brightness.h"
 #include "commands/BrightnessSlider.h"
 
@@ -52,7 +53,8 @@ class TBrightnessForm {
   std::function<void()> OnChanged;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  template <class TForm>
+  friend LRESULT CALLBACK FormWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK TrackBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                        DWORD_PTR self);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);

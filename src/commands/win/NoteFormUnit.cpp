@@ -42,7 +42,7 @@ void DrawLabel(HDC dc, const std::wstring& text, int left, int top, int width, i
 bool TNoteForm::Create(HINSTANCE instance) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = WindowProc;
+  wc.lpfnWndProc = FormWindowProc<TNoteForm>;
   wc.hInstance = instance;
   wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   wc.lpszClassName = NoteFormClass;
@@ -107,17 +107,6 @@ void TNoteForm::KeepOnTop() {
 
 void TNoteForm::Hide() {
   if (Window != nullptr) ::ShowWindow(Window, SW_HIDE);
-}
-
-LRESULT CALLBACK TNoteForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<TNoteForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->Window = window;  // messages arrive before CreateWindowExW returns the handle
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<TNoteForm*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
-  return self->HandleMessage(message, wParam, lParam);
 }
 
 LRESULT TNoteForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

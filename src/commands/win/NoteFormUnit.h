@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include "common/win/FormWindow.h"
 #include "commands/ShowingThread.h"
 
 namespace pelorin {
@@ -32,7 +33,8 @@ class TNoteForm : public NoteViewPort {
   void Hide() override;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  template <class TForm>
+  friend LRESULT CALLBACK FormWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint(HDC dc, const RECT& client) const;
   void PaintLevel(HDC dc) const;
