@@ -272,6 +272,8 @@ std::optional<DWORD> TPelorin::Close() {
 namespace {
 
 TDriverWindow* CurrentDriver = nullptr;
+// Where the driver's window opens, and its blank point in client coordinates.
+constexpr int DriverLeft = 40, DriverTop = 120, BlankX = 250, BlankY = 200;
 constexpr wchar_t DriverClass[] = L"PelorinE2EDriver";
 constexpr wchar_t GameClass[] = L"PelorinE2EGame";
 
@@ -344,8 +346,8 @@ TDriverWindow::TDriverWindow() {
   wc.lpszClassName = DriverClass;
   ::RegisterClassW(&wc);  // fails harmlessly from the second window on
   CurrentDriver = this;
-  Window = ::CreateWindowExW(0, DriverClass, L"Pelorin end-to-end driver", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 120,
-                             520, 360, nullptr, nullptr, instance, nullptr);
+  Window = ::CreateWindowExW(0, DriverClass, L"Pelorin end-to-end driver", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                             DriverLeft, DriverTop, 520, 360, nullptr, nullptr, instance, nullptr);
   EditBox = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 10, 10, 480, 26,
                               Window, nullptr, instance, nullptr);
   EditDefault = reinterpret_cast<WNDPROC>(
@@ -399,9 +401,15 @@ bool TDriverWindow::Activate() {
 }
 
 POINT TDriverWindow::BlankPoint() const {
-  POINT p{250, 200};
+  POINT p{BlankX, BlankY};
   ::ClientToScreen(Window, &p);
   return p;
+}
+
+POINT TDriverWindow::UsualBlankPoint() {
+  RECT frame{};
+  ::AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
+  return {DriverLeft - frame.left + BlankX, DriverTop - frame.top + BlankY};
 }
 
 int TDriverWindow::Count(UINT message) const {
@@ -647,6 +655,11 @@ void TScenario::TearDown() {
       },
       ExitDeadlineMs);
   EXPECT_TRUE(OwnPelorins().empty()) << "a Pelorin of this scenario is still running";
+  // Wine's pointer follows SendInput, but the X pointer behind it may stay where something
+  // else put it, and the pointer jumps back there when the display syncs (a window appearing
+  // is enough). With no Pelorin left to see it, both go where the next scenario begins.
+  POINT rest = TDriverWindow::UsualBlankPoint();
+  ::SetCursorPos(rest.x, rest.y);
   if (IniWritten) {
     EXPECT_EQ(ReadBytes(IniPath()), *IniWritten) << "Pelorin.ini changed, but no setting did";
   }

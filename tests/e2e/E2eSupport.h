@@ -199,6 +199,8 @@ class TDriverWindow {
   bool Activate();
   // A screen point over an empty part of the window, away from the edit control.
   POINT BlankPoint() const;
+  // The same point for any driver window: they all open at the same place.
+  static POINT UsualBlankPoint();
 
   const std::vector<TArrival>& Arrivals() const { return Log; }
   int Count(UINT message) const;
