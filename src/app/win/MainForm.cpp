@@ -870,8 +870,7 @@ void TMainForm::ShowTable(const TCustomInputTable& table) {
     SetGridText(grid, row - 1, 0, command);
     // The display cell keeps the blanks in front that leave room for the check box.
     SetGridText(grid, row - 1, 1, table.DisplayCell(1, row));
-    bool switchRow = command == CommandCatalogue[cmdToggleCheckedInputs] || command == CommandCatalogue[cmdDisablePelorin];
-    MainGridBoxes.push_back({!switchRow && !table.GetCell(1, row).empty(), IsCheckedState(table.InputState(row))});
+    MainGridBoxes.push_back({RowHasCheckBox(table, row), IsCheckedState(table.InputState(row))});
   }
   ::SendMessageW(grid, WM_SETREDRAW, TRUE, 0);
   ::InvalidateRect(grid, nullptr, TRUE);

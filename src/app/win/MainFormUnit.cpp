@@ -180,7 +180,6 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort {
     Popup.ShowAt(cursor.x);
   }
   void ShowBrightnessSlider() override {
-    if (!Brightness->Available()) return;
     POINT cursor{};
     ::GetCursorPos(&cursor);
     Slider->ShowAt(cursor.x);
@@ -440,7 +439,6 @@ int TPelorinApp::Run() {
     MarkSettingsChanged();
   };
   Slider->Create(Instance);
-  RefreshTray();  // the brightness line
 
   Popup.OnShowPelorin = [this] { ShowMainWindow(); };
   Popup.OnTogglePelorin = [this] { PelorinEnabledClick(true); };
