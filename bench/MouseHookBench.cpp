@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "input/MouseHook.h"
+#include "input/InputCatalogue.h"
 
 namespace pelorin {
 namespace {

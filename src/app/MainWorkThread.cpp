@@ -78,7 +78,7 @@ void TMainWorkThread::Tick() {
 void HooksReinstalled(TSharedState& shared, bool installed) {
   for (std::atomic<int32_t>* probe : {&shared.MouseProbe, &shared.KeyboardProbe}) {
     int32_t p = probe->load(std::memory_order_relaxed);
-    if (p == static_cast<int32_t>(ProbeMark)) continue;
+    if (p == ProbeRestart) continue;
     // A failed install is reported through the keyboard counter, as at start-up.
     int32_t now = installed || probe == &shared.MouseProbe ? ProbeIdleTicks : ProbeFailed;
     probe->compare_exchange_strong(p, now, std::memory_order_relaxed);
@@ -90,7 +90,7 @@ void TMainWorkThread::ProbeHook(std::atomic<int32_t>& probe, bool postponed, boo
   // never overwritten, the counter just moves on at the next tick.
   int32_t p = probe.load(std::memory_order_relaxed);
   // A restart is requested; the shutdown reads it.
-  if (p == static_cast<int32_t>(ProbeMark)) return;
+  if (p == ProbeRestart) return;
   if (p >= 1) {
     probe.compare_exchange_strong(p, p - 1, std::memory_order_relaxed);
     return;
@@ -181,7 +181,7 @@ void TMainWorkThread::HookFailure() {
   // Never while the user has Pelorin's window in front.
   if (L.Shared.MainWindowActive.load(std::memory_order_relaxed)) return;
   if (HookErrTicksValue >= RestartCountValue * HookErrTicksPerRestart) {
-    L.Shared.MouseProbe.store(static_cast<int32_t>(ProbeMark), std::memory_order_relaxed);
+    L.Shared.MouseProbe.store(ProbeRestart, std::memory_order_relaxed);
     L.Windows.CloseMainWindow();
   }
 }

@@ -8,8 +8,9 @@
 #include <optional>
 #include <thread>
 
-#include "app/GuiThread.h"
-#include "app/SharedState.h"
+#include "base/GuiThread.h"
+#include "base/HookMarkers.h"
+#include "base/SharedState.h"
 #include "input/ForegroundTracking.h"
 #include "input/KeyboardHook.h"
 #include "tracked/SyntheticInput.h"
@@ -26,12 +27,6 @@ inline constexpr std::wstring_view HookErrorText = L"Can`t set system hook for n
 inline constexpr std::wstring_view HookErrorHint =
     L"Some functions, provided by Pelorin, are not working. Restart Pelorin manually or hide it (press Esc), it "
     L"will restarts automatically when hidden";
-
-// Hook probe counters: ticks until the next probe, and the answer window.
-inline constexpr int32_t ProbeIdleTicks = 50;
-inline constexpr int32_t ProbeSent = -22;
-inline constexpr int32_t ProbeAnswered = -1;
-inline constexpr int32_t ProbeFailed = -2;
 
 // Pelorin switched on again installed its hooks anew (GUI thread). A probe still waiting was
 // sent to the hooks just removed and can never be answered: it would look like a dead hook and
@@ -68,7 +63,7 @@ struct WorkerSystemPort {
 struct WorkerWindowsPort : InputsSwitchPort {
   // ShowMainWindow, which does nothing while MainWindowActive.
   virtual void ShowMainWindow() = 0;
-  // Closes the main window: the orderly shutdown (and the restart when MouseProbe is ProbeMark).
+  // Closes the main window: the orderly shutdown (and the restart when MouseProbe is ProbeRestart).
   virtual void CloseMainWindow() = 0;
   // Shows the error label on the Commands sub-tab with its hint.
   virtual void ShowHookError(std::wstring_view text, std::wstring_view hint) = 0;

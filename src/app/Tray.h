@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "common/AtomicPoint.h"
-#include "input/InputCatalogue.h"
+#include "base/Actions.h"
 
 namespace pelorin {
 

@@ -7,8 +7,9 @@
 #include <string_view>
 #include <thread>
 
-#include "app/GuiThread.h"
-#include "app/SharedState.h"
+#include "base/GuiThread.h"
+#include "base/NotePort.h"
+#include "base/SharedState.h"
 #include "commands/Brightness.h"
 #include "commands/Volume.h"
 #include "input/CustomInputTable.h"
@@ -16,12 +17,6 @@
 #include "tracked/SyntheticInput.h"
 
 namespace pelorin {
-
-// The notifications, as the commands use them (any thread).
-struct NotePort {
-  virtual ~NotePort() = default;
-  virtual void ShowNote(std::wstring_view text, bool forced, int32_t level) = 0;
-};
 
 // What commands do to the system outside Pelorin, in the command thread.
 struct CommandSystemPort {

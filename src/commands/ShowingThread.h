@@ -9,8 +9,8 @@
 #include <string_view>
 #include <thread>
 
-#include "app/GuiThread.h"
-#include "app/SharedState.h"
+#include "base/GuiThread.h"
+#include "base/SharedState.h"
 #include "commands/NoteLayout.h"
 #include "common/AtomicPoint.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "config/ProfileFile.h"
-#include "config/Settings.h"
+#include "base/Settings.h"
 #include "input/CustomInputTable.h"
 #include "tracked/TrackedWindowRow.h"
 

@@ -4,7 +4,7 @@
 
 #include "config/AnsiCodePage.h"
 #include "config/AutoRun.h"
-#include "config/ConfigState.h"
+#include "base/ConfigState.h"
 #include "config/FilePort.h"
 #include "config/SettingsFile.h"
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/SharedState.h"
+#include "base/SharedState.h"
 
 namespace pelorin {
 

@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/GuiThread.h"
-#include "app/SharedState.h"
-#include "commands/CustomInputThread.h"
+#include "base/GuiThread.h"
+#include "base/SharedState.h"
+#include "base/NotePort.h"
 #include "common/AtomicPoint.h"
-#include "config/ConfigState.h"
+#include "base/ConfigState.h"
 #include "input/TypedChars.h"
 
 namespace pelorin {

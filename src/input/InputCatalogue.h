@@ -76,17 +76,4 @@ inline constexpr std::array<std::wstring_view, InputItemCount> InputCatalogue = 
 // is none of them (a chord text or a custom command line, told apart by the Keys record).
 int CommandIndexOf(std::wstring_view commandText);
 
-// PendingAction codes. 0 to MaxRowAction are rows of the custom input table.
-inline constexpr int32_t NoAction = -1;
-inline constexpr int32_t MaxRowAction = 240;
-inline constexpr int32_t ActionCustomCommand = 241;  // internal to the command thread, never posted
-inline constexpr int32_t ActionWheelNotch = 242;
-inline constexpr int32_t ActionClipboardManager = 243;
-inline constexpr int32_t ActionAutoSwitchCheck = 244;
-inline constexpr int32_t ActionTogglePelorin = 245;
-inline constexpr int32_t ActionShowHelp = 247;
-inline constexpr int32_t ActionMinimize = 800;
-inline constexpr int32_t ActionTrayPopup = 801;
-inline constexpr int32_t ActionBrightnessSlider = 802;
-
 }  // namespace pelorin

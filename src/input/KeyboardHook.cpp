@@ -54,7 +54,7 @@ TKeyboardHook::TKeyboardHook(const TCustomInputTable& table, TSharedState& share
 
 HookVerdict TKeyboardHook::KeyboardHookProc(const KeyEvent& e) noexcept {
   if (IsProbeKey(e)) {
-    Shared.KeyboardProbe.store(-1, std::memory_order_relaxed);
+    Shared.KeyboardProbe.store(ProbeAnswered, std::memory_order_relaxed);
     return HookVerdict::Eat;
   }
   if (e.Time == OwnInputMark) return HookVerdict::Pass;

@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "app/SharedState.h"
+#include "base/SharedState.h"
 #include "input/CustomInputTable.h"
-#include "input/HookTypes.h"
+#include "base/HookMarkers.h"
 #include "input/KeyNames.h"
 #include "input/TypedChars.h"
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "common/Rounding.h"
+#include "input/InputCatalogue.h"
 
 namespace pelorin {
 
@@ -61,7 +62,7 @@ int TMouseHook::ActiveRowFor(int inputItem) const noexcept {
 
 HookVerdict TMouseHook::OnMove(const MouseEvent& e) noexcept {
   if (e.Time == ProbeMark) {
-    Shared.MouseProbe.store(-1, std::memory_order_relaxed);
+    Shared.MouseProbe.store(ProbeAnswered, std::memory_order_relaxed);
     return HookVerdict::Eat;
   }
   TPoint prev = PrevPos.Load();

@@ -2,10 +2,10 @@
 #include <atomic>
 #include <cstdint>
 
-#include "app/SharedState.h"
+#include "base/SharedState.h"
 #include "common/AtomicPoint.h"
-#include "config/Settings.h"
-#include "input/HookTypes.h"
+#include "base/Settings.h"
+#include "base/HookMarkers.h"
 #include "input/TypedChars.h"
 #include "input/CustomInputTable.h"
 

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/SharedState.h"
+#include "base/SharedState.h"
 #include "common/AtomicPoint.h"
 #include "input/MouseHook.h"
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "WinTestSupport.h"
+#include "input/InputCatalogue.h"
 #include "input/TypedChars.h"
 #include "input/win/HookInstaller.h"
 #include "NoEditor.h"
@@ -117,13 +118,13 @@ TEST_F(HookGlue, UnboundMiddleClickPasses) {
 }
 
 TEST_F(HookGlue, ProbeMoveIsAnsweredAndNeverMovesTheCursor) {
-  Shared.MouseProbe = -22;
+  Shared.MouseProbe = ProbeSent;
   INPUT in{};
   in.type = INPUT_MOUSE;
   in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
   in.mi.time = ProbeMark;
   ASSERT_EQ(::SendInput(1, &in, sizeof(INPUT)), 1u);
-  EXPECT_TRUE(PumpUntil([&] { return Shared.MouseProbe.load() == -1; }, 3000));
+  EXPECT_TRUE(PumpUntil([&] { return Shared.MouseProbe.load() == ProbeAnswered; }, 3000));
   SendMiddleClick(OwnInputMark);  // anything after the probe has been handled too
   EXPECT_TRUE(PumpUntil([] { return MiddleDowns == 1; }, 3000));
   POINT p{};
@@ -154,9 +155,9 @@ TEST_F(HookGlue, BoundChordIsRecognisedAndSwallowedWhileOwnKeysPass) {
 }
 
 TEST_F(HookGlue, ProbeKeyIsSwallowed) {
-  Shared.KeyboardProbe = -22;
+  Shared.KeyboardProbe = ProbeSent;
   SendKeys({{255, 255}}, true, 0);
-  EXPECT_TRUE(PumpUntil([&] { return Shared.KeyboardProbe.load() == -1; }, 3000));
+  EXPECT_TRUE(PumpUntil([&] { return Shared.KeyboardProbe.load() == ProbeAnswered; }, 3000));
   SendKeys({{'Z', 44}}, true, OwnInputMark);
   EXPECT_TRUE(PumpUntil([] { return CountOf(KeysUp, 'Z') == 1; }, 3000));
   EXPECT_EQ(CountOf(KeysUp, 255), 0);

@@ -5,7 +5,7 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "app/GuiThread.h"
+#include "base/GuiThread.h"
 
 namespace pelorin {
 

@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "app/SharedState.h"
+#include "base/SharedState.h"
 #include "app/win/MainFormDialogs.h"
-#include "config/ConfigState.h"
-#include "config/Settings.h"
+#include "base/ConfigState.h"
+#include "base/Settings.h"
 #include "config/SettingsStore.h"
 #include "input/CommandsEditor.h"
 #include "input/CustomInputTable.h"

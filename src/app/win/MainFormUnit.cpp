@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/MainWorkThread.h"
-#include "app/SharedState.h"
+#include "base/SharedState.h"
 #include "app/StartUp.h"
 #include "app/Tray.h"
 #include "app/win/Fatal.h"
@@ -468,7 +468,7 @@ int TPelorinApp::Run() {
   bool foregroundHooked = InstallForegroundHook(Foreground.get());
   // A failed hook is reported and repaired by the worker's restart; a user who started
   // Pelorin by hand gets its window shown below (MainWindowActive), so the restart waits.
-  if (!hooked || !foregroundHooked) shared.KeyboardProbe = -2;
+  if (!hooked || !foregroundHooked) shared.KeyboardProbe = ProbeFailed;
 
   shared.OtherLayoutLang = FindOtherLayoutLang();
   if (shared.OtherLayoutLang.load() == 0) Form->DisableAutoLayout();
@@ -519,8 +519,7 @@ void TPelorinApp::Shutdown() {
   SetHookTargets(nullptr, nullptr);
   SetShutdownWindow(nullptr);
   SetMsgBoxOwner(nullptr);
-  bool restart = shared.MouseProbe.load() == static_cast<int32_t>(ProbeMark) ||
-                 shared.KeyboardProbe.load() == static_cast<int32_t>(ProbeMark);
+  bool restart = shared.MouseProbe.load() == ProbeRestart || shared.KeyboardProbe.load() == ProbeRestart;
   int restartCount = Worker ? Worker->RestartCount() : 0;
   Tray.Delete();
   if (Form) Form->Destroy();

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <string>
 
-#include "app/SharedState.h"
+#include "base/SharedState.h"
 
 namespace pelorin {
 

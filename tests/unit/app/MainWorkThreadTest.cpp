@@ -315,15 +315,15 @@ TEST_F(WorkerTest, AProbeLostWithTheHooksOfADisabledPelorinIsNoFailureOnceItIsOn
   // Hooks that could not be installed again are reported as at start-up; a requested restart stays.
   HooksReinstalled(Shared, false);
   EXPECT_EQ(Shared.KeyboardProbe.load(), ProbeFailed);
-  Shared.MouseProbe = static_cast<int32_t>(ProbeMark);
+  Shared.MouseProbe = ProbeRestart;
   HooksReinstalled(Shared, true);
-  EXPECT_EQ(Shared.MouseProbe.load(), static_cast<int32_t>(ProbeMark));
+  EXPECT_EQ(Shared.MouseProbe.load(), ProbeRestart);
 }
 
 TEST_F(WorkerTest, ARestartRequestIsLeftForTheShutdown) {
-  Shared.MouseProbe = static_cast<int32_t>(ProbeMark);
+  Shared.MouseProbe = ProbeRestart;
   Ticks(60);
-  EXPECT_EQ(Shared.MouseProbe.load(), static_cast<int32_t>(ProbeMark));
+  EXPECT_EQ(Shared.MouseProbe.load(), ProbeRestart);
 }
 
 // HookFailure runs in the GUI thread; here it is called as the queued work would call it.
@@ -371,7 +371,7 @@ TEST(HookFailureTest, RestartWaitsLongerForEachRestartWithinFifteenSeconds) {
     EXPECT_EQ(shared.MouseProbe.load(), 50) << label;
 
     worker.HookFailure();
-    EXPECT_EQ(shared.MouseProbe.load(), static_cast<int32_t>(ProbeMark)) << label;
+    EXPECT_EQ(shared.MouseProbe.load(), ProbeRestart) << label;
     ASSERT_EQ(events.Lines.size(), 2u) << label;
     EXPECT_EQ(events.Lines[1], "gui close main window") << label;
     EXPECT_EQ(worker.RestartCount(), c.RestartCount) << label << ": the successor's count";
@@ -388,7 +388,7 @@ TEST_F(WorkerTest, NeverRestartsWhileTheMainWindowIsInFront) {
   Shared.MainWindowActive = false;  // hidden with Esc
   Worker.HookFailure();
   EXPECT_EQ(RunGui(), (Lines{"gui close main window"})) << "the count was reached long ago";
-  EXPECT_EQ(Shared.MouseProbe.load(), static_cast<int32_t>(ProbeMark));
+  EXPECT_EQ(Shared.MouseProbe.load(), ProbeRestart);
 }
 
 TEST_F(WorkerTest, StaleKeysAreSweptInTheGuiThreadAfterTenIdleTicks) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ConfigFakes.h"
+#include "input/InputCatalogue.h"
 
 namespace pelorin {
 namespace {

@@ -1,4 +1,5 @@
 #include "input/CustomInputTable.h"
+#include "input/InputCatalogue.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 #include "input/KeyboardHook.h"
+#include "input/InputCatalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -219,13 +220,13 @@ TEST_F(KeyboardHookTest, ReleaseResetsTheVolumeStepAndReadsCapsLock) {
 
 TEST_F(KeyboardHookTest, ProbeKeyIsAlwaysSwallowedAndNeverLogged) {
   Shared.OtherLayoutLang = 0x419;
-  Shared.KeyboardProbe = -22;
+  Shared.KeyboardProbe = ProbeSent;
   Shared.KbdIdleTicks = 5;
   for (uint32_t time : {0u, OwnInputMark}) {
     for (uint32_t flags : {KeyReleasedFlag, 0u})
       EXPECT_EQ(Hook.KeyboardHookProc({255, 255, flags, time}), HookVerdict::Eat);
   }
-  EXPECT_EQ(Shared.KeyboardProbe, -1);
+  EXPECT_EQ(Shared.KeyboardProbe, ProbeAnswered);
   EXPECT_EQ(Shared.KbdIdleTicks, 5);
   EXPECT_EQ(Hook.PressedKeys().Count(), 0);
   EXPECT_TRUE(Typed.Copy().empty());

@@ -1,4 +1,5 @@
 #include "input/MouseHook.h"
+#include "input/InputCatalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -282,9 +283,9 @@ TEST_F(MouseHookTest, DoubleClickFixSwallowsAPressRightAfterARelease) {
 }
 
 TEST_F(MouseHookTest, ProbeMoveIsAnsweredAndSwallowed) {
-  Shared.MouseProbe = -22;
+  Shared.MouseProbe = ProbeSent;
   EXPECT_EQ(Move(700, 700, ProbeMark), HookVerdict::Eat);
-  EXPECT_EQ(Shared.MouseProbe, -1);
+  EXPECT_EQ(Shared.MouseProbe, ProbeAnswered);
   EXPECT_EQ(Hook.Prev(), (TPoint{100, 500}));
   EXPECT_EQ(Hook.LastMoveTime(), 0u);
 }

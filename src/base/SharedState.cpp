@@ -1,4 +1,4 @@
-#include "app/SharedState.h"
+#include "base/SharedState.h"
 
 namespace pelorin {
 

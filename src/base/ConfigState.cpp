@@ -1,4 +1,4 @@
-#include "config/ConfigState.h"
+#include "base/ConfigState.h"
 
 namespace pelorin {
 

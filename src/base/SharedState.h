@@ -3,7 +3,8 @@
 #include <cstdint>
 
 #include "common/AtomicPoint.h"
-#include "input/InputCatalogue.h"
+#include "base/Actions.h"
+#include "base/HookMarkers.h"
 
 namespace pelorin {
 
@@ -32,9 +33,9 @@ struct TSharedState {
   std::atomic<bool> Fullscreen{false};
   std::atomic<bool> PrevFullscreen{false};
 
-  // Hook health counters: the hooks write -1 when they see a probe.
-  std::atomic<int32_t> MouseProbe{50};
-  std::atomic<int32_t> KeyboardProbe{50};
+  // Hook health counters (HookMarkers.h).
+  std::atomic<int32_t> MouseProbe{ProbeIdleTicks};
+  std::atomic<int32_t> KeyboardProbe{ProbeIdleTicks};
 
   // Hand-point picker: not 0 while a drag is in progress; the point found so far.
   std::atomic<int32_t> PickerMode{0};
