@@ -17,15 +17,6 @@
 namespace pelorin::test {
 namespace {
 
-std::string ReadFile(const std::wstring& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 // Dispatches this thread's messages for up to `ms`; true as soon as the quit message that a
 // closed main window posts comes by.
 bool PumpSeesQuit(DWORD ms) {

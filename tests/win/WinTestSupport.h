@@ -22,6 +22,10 @@ HWND CreatePlainWindow(const wchar_t* title, int x, int y, int width, int height
 // event.
 void SendMouse(DWORD flags, POINT screen = {-1, -1});
 
+// The whole file as bytes, empty when it cannot be read; whether anything is at `path`.
+std::string ReadFile(const std::wstring& path);
+bool FileExists(const std::wstring& path);
+
 // Copies width x height pixels at (x, y) of `source` into a 24-bit bottom-up BMP file.
 bool SaveDcArea(HDC source, int x, int y, int width, int height, DWORD rop, const std::wstring& path);
 
