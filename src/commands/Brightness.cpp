@@ -100,6 +100,11 @@ TBrightnessLanded TBrightnessWriter::Take() {
   return std::exchange(Done, {});
 }
 
+bool TBrightnessWriter::Idle() {
+  std::lock_guard guard(Lock);
+  return !WantedWrite && !WantedRead && !Calling && Done.Writes == 0 && Done.Reads == 0;
+}
+
 void TBrightnessWriter::RequestStop() {
   {
     std::lock_guard guard(Lock);
@@ -121,6 +126,7 @@ void TBrightnessWriter::Execute() noexcept {
     for (;;) {
       Wake.wait(guard, [this] { return Stopping || WantedWrite || WantedRead; });
       if (Stopping) return;
+      Calling = true;
       if (WantedWrite) {
         uint32_t value = *std::exchange(WantedWrite, std::nullopt);
         guard.unlock();
@@ -139,6 +145,7 @@ void TBrightnessWriter::Execute() noexcept {
         Done.Reading = reading;
         Done.ReadTag = tag;
       }
+      Calling = false;
       guard.unlock();
       if (Landed) Landed();
       guard.lock();

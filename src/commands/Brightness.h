@@ -112,6 +112,8 @@ class TBrightnessWriter {
   void Read(uint64_t tag = 0);
   // What finished since the last Take; the counts start again from zero.
   TBrightnessLanded Take();
+  // Nothing wanted, no call in progress, nothing left to take: what a test waits for.
+  bool Idle();
 
   // Drops whatever is still wanted and lets the thread end after the call in progress; no
   // new wish is taken afterwards. Returns at once.
@@ -133,6 +135,7 @@ class TBrightnessWriter {
   bool WantedRead = false;
   uint64_t WantedReadTag = 0;
   bool Stopping = false;
+  bool Calling = false;
   TBrightnessLanded Done;
   std::thread Thread;  // last: it starts once everything it uses exists
 };

@@ -72,6 +72,9 @@ class TBrightnessSlider {
   // The writer said a call finished.
   TLanded Landed();
 
+  // Nothing on its way to or from the monitor.
+  bool Idle() { return Writer.Idle(); }
+
   // What the bar shows; Position follows every move.
   const TSliderRange& Range() const { return Bar; }
 

@@ -142,6 +142,7 @@ TEST_F(BrightnessWriter, PositionsGivenWhileAWriteIsInProgressLeaveOnlyTheLast) 
   Writer.Write(10);
   ASSERT_TRUE(Monitor.Begun(1));
   for (uint32_t value : {20u, 30u, 40u}) Writer.Write(value);
+  EXPECT_FALSE(Writer.Idle());
   Monitor.Release();
   ASSERT_TRUE(Landed.WaitFor(2));
   // A read waits behind any wanted write: once it lands, no third write can be pending.
@@ -149,7 +150,9 @@ TEST_F(BrightnessWriter, PositionsGivenWhileAWriteIsInProgressLeaveOnlyTheLast) 
   ASSERT_TRUE(Landed.WaitFor(3));
   EXPECT_EQ(Monitor.CallLog(), (Log{"write 10", "write 40", "read"}));
 
+  EXPECT_FALSE(Writer.Idle()) << "results not taken yet";
   TBrightnessLanded done = Writer.Take();
+  EXPECT_TRUE(Writer.Idle());
   EXPECT_EQ(done.Writes, 2);
   EXPECT_EQ(done.LastWritten, 40u);
   EXPECT_TRUE(done.LastWriteOk);
