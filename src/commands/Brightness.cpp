@@ -33,13 +33,28 @@ std::optional<TBrightnessReading> TBrightness::ReadMonitor() {
   TBrightnessReading reading;
   std::lock_guard guard(PortLock);
   if (!Monitor->Read(reading.Min, reading.Cur, reading.Max)) return std::nullopt;
+  MonitorHas = reading.Cur;
   return reading;
 }
 
 bool TBrightness::WriteMonitor(uint32_t value) {
   if (Monitor == nullptr) return false;
   std::lock_guard guard(PortLock);
-  return Monitor->Write(value);
+  return WriteLocked(value);
+}
+
+bool TBrightness::WriteMonitorIfChanged(uint32_t value) {
+  if (Monitor == nullptr) return false;
+  std::lock_guard guard(PortLock);
+  if (MonitorHas == value) return true;
+  return WriteLocked(value);
+}
+
+bool TBrightness::WriteLocked(uint32_t value) {
+  bool ok = Monitor->Write(value);
+  // After a refused write nothing is known of what the monitor shows.
+  MonitorHas = ok ? std::optional<uint32_t>(value) : std::nullopt;
+  return ok;
 }
 
 void TBrightness::Store(const TBrightnessReading& reading) {
@@ -130,7 +145,7 @@ void TBrightnessWriter::Execute() noexcept {
       if (WantedWrite) {
         uint32_t value = *std::exchange(WantedWrite, std::nullopt);
         guard.unlock();
-        bool ok = Brightness.WriteMonitor(value);
+        bool ok = Brightness.WriteMonitorIfChanged(value);
         guard.lock();
         ++Done.Writes;
         Done.LastWritten = value;

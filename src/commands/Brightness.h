@@ -50,6 +50,10 @@ class TBrightness {
   // thumb while the monitor answered). Both fail when unavailable.
   std::optional<TBrightnessReading> ReadMonitor();
   bool WriteMonitor(uint32_t value);
+  // As WriteMonitor, but no call when the last good read or write of the monitor already
+  // left it at `value` (true then): a drag that steps back and forth while the monitor is
+  // busy ends where it began, and a slow monitor need not hear that value again.
+  bool WriteMonitorIfChanged(uint32_t value);
   // Takes a reading into the three values, clamped as ReadBrightness does; nothing when
   // unavailable.
   void Store(const TBrightnessReading& reading);
@@ -74,8 +78,11 @@ class TBrightness {
   std::optional<int> Percent() const;
 
  private:
+  bool WriteLocked(uint32_t value);
+
   BrightnessPort* const Monitor;
   std::mutex PortLock;
+  std::optional<uint32_t> MonitorHas;  // under PortLock: what the last good call showed
   std::atomic<uint32_t> BrightnessMin{0};
   std::atomic<uint32_t> BrightnessCur{0};
   std::atomic<uint32_t> BrightnessMax{100};

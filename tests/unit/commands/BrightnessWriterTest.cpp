@@ -183,6 +183,43 @@ TEST_F(BrightnessWriter, AFailedWriteIsReportedAndTheNextPositionStillGoesOut) {
   EXPECT_EQ(Failures, 0) << "a refused value is no fault of Pelorin's";
 }
 
+TEST_F(BrightnessWriter, AValueTheMonitorIsKnownToHaveIsNotSentAgain) {
+  // The thumb steps away and back while the monitor is busy with the first value.
+  Monitor.Hold();
+  Writer.Write(10);
+  ASSERT_TRUE(Monitor.Begun(1));
+  Writer.Write(20);
+  Writer.Write(10);
+  Monitor.Release();
+  Writer.Read();
+  ASSERT_TRUE(Landed.WaitFor(3));
+  EXPECT_EQ(Monitor.CallLog(), (Log{"write 10", "read"}));
+  TBrightnessLanded done = Writer.Take();
+  EXPECT_EQ(done.Writes, 2) << "the second one landed as well, without a call";
+  EXPECT_EQ(done.LastWritten, 10u);
+  EXPECT_TRUE(done.LastWriteOk);
+
+  // The reading above said 10 as well: nothing to send.
+  Writer.Write(10);
+  ASSERT_TRUE(Landed.WaitFor(4));
+  EXPECT_EQ(Monitor.CallLog().size(), 2u);
+
+  // After a refusal nothing is known: the value is sent again.
+  Monitor.Set([&] { Monitor.WriteOk = false; });
+  Writer.Write(30);
+  ASSERT_TRUE(Landed.WaitFor(5));
+  Writer.Write(30);
+  ASSERT_TRUE(Landed.WaitFor(6));
+  EXPECT_EQ(Monitor.CallLog(), (Log{"write 10", "read", "write 30", "write 30"}));
+
+  // The command thread's steps are always sent: the user pressed a key for it.
+  Brightness.SetCur(30);
+  Monitor.Set([&] { Monitor.WriteOk = true; });
+  Brightness.WriteBrightness();
+  Brightness.WriteBrightness();
+  EXPECT_EQ(Monitor.CallLog().size(), 6u);
+}
+
 TEST_F(BrightnessWriter, AWantedWriteGoesOutBeforeAWantedReadAndReadsCoalesceToo) {
   Monitor.Hold();
   Writer.Write(10);
