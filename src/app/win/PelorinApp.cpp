@@ -355,16 +355,16 @@ bool TPelorinApp::Start() {
   InputsEnabledClick(false);
 
   Brightness = std::make_unique<TBrightness>(Monitor.InitBrightness() ? &Monitor : nullptr);
-  if (Brightness->Available())
-    Brightness->ReadBrightness();
-  else
-    Form->ShowErrorLabel(NoBrightnessText);
+  if (!Brightness->Available()) Form->ShowErrorLabel(NoBrightnessText);
   Slider = std::make_unique<TBrightnessForm>(*Brightness);
   Slider->OnChanged = [this] {
     RefreshTray();
     MarkSettingsChanged();
   };
+  // The monitor is read by the slider's writer thread; the tray tip gets the value when it arrives.
+  Slider->OnRefreshed = [this] { RefreshTray(); };
   Slider->Create(Instance);
+  Slider->ReadMonitor();
 
   Popup.OnShowPelorin = [this] { ShowMainWindow(); };
   Popup.OnTogglePelorin = [this] { PelorinEnabledClick(true); };
