@@ -84,9 +84,9 @@ bool TWindowBase::CreateHandle(HINSTANCE instance, const TWindowClass& windowCla
   HWND created = ::CreateWindowExW(params.ExStyle, windowClass.Name, params.Text, params.Style, params.X, params.Y,
                                    params.Width, params.Height, params.Parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(params.Id)), instance, this);
-  // A handler may have thrown at WM_NCCREATE or WM_CREATE: then there is no window, and
-  // Window was set at WM_NCCREATE and cleared again at WM_NCDESTROY.
-  return created != nullptr && created == Window;
+  // Window was set at WM_NCCREATE; a creation that failed after it cleared it again at
+  // WM_NCDESTROY.
+  return created != nullptr;
 }
 
 void TWindowBase::Destroy() {
