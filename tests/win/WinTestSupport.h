@@ -1,8 +1,11 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
+
+#include "common/win/WindowBase.h"
 
 namespace pelorin::test {
 
@@ -21,6 +24,19 @@ HWND CreatePlainWindow(const wchar_t* title, int x, int y, int width, int height
 // One mouse event through SendInput; with a screen point, an absolute move there in the same
 // event.
 void SendMouse(DWORD flags, POINT screen = {-1, -1});
+
+// Counts the calls of the fatal path instead of halting, while it lives.
+class TFatalCounter {
+ public:
+  TFatalCounter();
+  ~TFatalCounter();
+  TFatalCounter(const TFatalCounter&) = delete;
+  TFatalCounter& operator=(const TFatalCounter&) = delete;
+  int Calls() const;
+
+ private:
+  TFatalHandler Previous;
+};
 
 // Copies width x height pixels at (x, y) of `source` into a 24-bit bottom-up BMP file.
 bool SaveDcArea(HDC source, int x, int y, int width, int height, DWORD rop, const std::wstring& path);
