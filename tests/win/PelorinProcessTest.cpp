@@ -12,6 +12,7 @@
 
 #include "WinTestSupport.h"
 #include "WindowSearch.h"
+#include "common/win/Owned.h"
 #include "res/resource.h"
 
 namespace pelorin::test {
@@ -27,13 +28,12 @@ std::string ReadFile(const std::wstring& path) {
 bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 int CountProcesses(const wchar_t* exeName) {
-  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  TOwnedFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof(entry);
   int n = 0;
-  for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry))
+  for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more; more = ::Process32NextW(snapshot.Get(), &entry))
     if (_wcsicmp(entry.szExeFile, exeName) == 0) ++n;
-  ::CloseHandle(snapshot);
   return n;
 }
 
