@@ -1,18 +1,12 @@
 #include "common/win/DialogPage.h"
 
-#include <utility>
-
 #include "common/win/WindowBase.h"
 
 namespace pelorin {
 
 TDialogPage::~TDialogPage() {
   // The derived part is gone already: no PageGone from here.
-  if (Page != nullptr) {
-    HWND page = std::exchange(Page, nullptr);
-    ::SetWindowLongPtrW(page, DWLP_USER, 0);
-    ::DestroyWindow(page);
-  }
+  DetachAndDestroy(Page, DWLP_USER);
 }
 
 bool TDialogPage::Create(HINSTANCE instance, const DLGTEMPLATE* dialog, HWND parent) {
@@ -30,11 +24,7 @@ bool TDialogPage::Create(HINSTANCE instance, HMODULE resources, int templateId, 
 }
 
 void TDialogPage::Destroy() {
-  if (Page == nullptr) return;
-  HWND page = std::exchange(Page, nullptr);
-  ::SetWindowLongPtrW(page, DWLP_USER, 0);
-  ::DestroyWindow(page);
-  PageGone();
+  if (DetachAndDestroy(Page, DWLP_USER)) PageGone();
 }
 
 std::optional<LRESULT> TDialogPage::PageMessage(UINT, WPARAM, LPARAM) { return std::nullopt; }

@@ -48,13 +48,30 @@ class TOwned {
   Handle Value = Traits::Empty();
 };
 
-// Kernel objects that answer failure with null: mutexes, events, processes, threads, tokens.
-struct THandleTraits {
-  using Handle = HANDLE;
+// The release calls, as the traits below take them.
+namespace owned_release {
+inline bool KernelHandle(HANDLE h) noexcept { return ::CloseHandle(h) != FALSE; }
+template <class T>
+bool GdiObject(T h) noexcept {
+  return ::DeleteObject(h) != FALSE;
+}
+inline bool Dc(HDC h) noexcept { return ::DeleteDC(h) != FALSE; }
+inline bool Icon(HICON h) noexcept { return ::DestroyIcon(h) != FALSE; }
+inline bool RegKey(HKEY h) noexcept { return ::RegCloseKey(h) == ERROR_SUCCESS; }
+inline bool Module(HMODULE h) noexcept { return ::FreeLibrary(h) != FALSE; }
+}  // namespace owned_release
+
+// Traits of a handle whose "none" is null.
+template <class H, bool (*Free)(H) noexcept>
+struct TNullHandleTraits {
+  using Handle = H;
   static Handle Empty() noexcept { return nullptr; }
   static bool Valid(Handle h) noexcept { return h != nullptr; }
-  static bool Close(Handle h) noexcept { return ::CloseHandle(h) != FALSE; }
+  static bool Close(Handle h) noexcept { return Free(h); }
 };
+
+// Kernel objects that answer failure with null: mutexes, events, processes, threads, tokens.
+using THandleTraits = TNullHandleTraits<HANDLE, owned_release::KernelHandle>;
 using TOwnedHandle = TOwned<THandleTraits>;
 
 // Kernel objects that answer failure with INVALID_HANDLE_VALUE (CreateFileW,
@@ -64,60 +81,29 @@ struct TFileHandleTraits {
   using Handle = HANDLE;
   static Handle Empty() noexcept { return INVALID_HANDLE_VALUE; }
   static bool Valid(Handle h) noexcept { return h != INVALID_HANDLE_VALUE && h != nullptr; }
-  static bool Close(Handle h) noexcept { return ::CloseHandle(h) != FALSE; }
+  static bool Close(Handle h) noexcept { return owned_release::KernelHandle(h); }
 };
 using TOwnedFile = TOwned<TFileHandleTraits>;
 
 // Pens, brushes, fonts, bitmaps, regions. Not for stock objects, and not while selected into a
 // DC (TSelected puts the old object back first).
 template <class T = HGDIOBJ>
-struct TGdiTraits {
-  using Handle = T;
-  static Handle Empty() noexcept { return nullptr; }
-  static bool Valid(Handle h) noexcept { return h != nullptr; }
-  static bool Close(Handle h) noexcept { return ::DeleteObject(h) != FALSE; }
-};
-template <class T = HGDIOBJ>
-using TOwnedGdi = TOwned<TGdiTraits<T>>;
+using TOwnedGdi = TOwned<TNullHandleTraits<T, owned_release::GdiObject<T>>>;
 using TOwnedFont = TOwnedGdi<HFONT>;
 using TOwnedBitmap = TOwnedGdi<HBITMAP>;
 
 // A DC of our own making (CreateCompatibleDC, CreateDCW).
-struct TDcTraits {
-  using Handle = HDC;
-  static Handle Empty() noexcept { return nullptr; }
-  static bool Valid(Handle h) noexcept { return h != nullptr; }
-  static bool Close(Handle h) noexcept { return ::DeleteDC(h) != FALSE; }
-};
-using TOwnedDc = TOwned<TDcTraits>;
+using TOwnedDc = TOwned<TNullHandleTraits<HDC, owned_release::Dc>>;
 
 // Icons and cursors loaded without LR_SHARED, or made with CreateIconIndirect.
-struct TIconTraits {
-  using Handle = HICON;
-  static Handle Empty() noexcept { return nullptr; }
-  static bool Valid(Handle h) noexcept { return h != nullptr; }
-  static bool Close(Handle h) noexcept { return ::DestroyIcon(h) != FALSE; }
-};
-using TOwnedIcon = TOwned<TIconTraits>;
+using TOwnedIcon = TOwned<TNullHandleTraits<HICON, owned_release::Icon>>;
 
 // An opened or created registry key. The predefined roots (HKEY_CURRENT_USER...) are never
 // put in one.
-struct TRegKeyTraits {
-  using Handle = HKEY;
-  static Handle Empty() noexcept { return nullptr; }
-  static bool Valid(Handle h) noexcept { return h != nullptr; }
-  static bool Close(Handle h) noexcept { return ::RegCloseKey(h) == ERROR_SUCCESS; }
-};
-using TOwnedKey = TOwned<TRegKeyTraits>;
+using TOwnedKey = TOwned<TNullHandleTraits<HKEY, owned_release::RegKey>>;
 
 // A module of LoadLibraryW / LoadLibraryExW (not GetModuleHandleW, which counts nothing).
-struct TModuleTraits {
-  using Handle = HMODULE;
-  static Handle Empty() noexcept { return nullptr; }
-  static bool Valid(Handle h) noexcept { return h != nullptr; }
-  static bool Close(Handle h) noexcept { return ::FreeLibrary(h) != FALSE; }
-};
-using TOwnedModule = TOwned<TModuleTraits>;
+using TOwnedModule = TOwned<TNullHandleTraits<HMODULE, owned_release::Module>>;
 
 // A DC of a window (null: the screen), given back with ReleaseDC, which needs the window too.
 class TWindowDc {

@@ -25,6 +25,14 @@ TFatalHandler SetFatalHandler(TFatalHandler handler) noexcept {
 
 void ReportEscapedException() noexcept { FatalHandler.load()(); }
 
+bool DetachAndDestroy(HWND& window, int slot) {
+  if (window == nullptr) return false;
+  HWND going = std::exchange(window, nullptr);
+  ::SetWindowLongPtrW(going, slot, 0);
+  ::DestroyWindow(going);
+  return true;
+}
+
 const TScreenDpi& ScreenDpi() noexcept {
   static const TScreenDpi dpi = [] {
     TScreenDpi d;
@@ -48,11 +56,7 @@ HFONT CreateDialogFont() noexcept {
 
 TWindowBase::~TWindowBase() {
   // The derived part is gone already: no WindowGone from here.
-  if (Window != nullptr) {
-    HWND window = std::exchange(Window, nullptr);
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    ::DestroyWindow(window);
-  }
+  DetachAndDestroy(Window, GWLP_USERDATA);
 }
 
 bool TWindowBase::CreateHandle(HINSTANCE instance, const TWindowClass& windowClass, const TWindowParams& params) {
@@ -90,11 +94,7 @@ bool TWindowBase::CreateHandle(HINSTANCE instance, const TWindowClass& windowCla
 }
 
 void TWindowBase::Destroy() {
-  if (Window == nullptr) return;
-  HWND window = std::exchange(Window, nullptr);
-  ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-  ::DestroyWindow(window);
-  ForgetWindow();
+  if (DetachAndDestroy(Window, GWLP_USERDATA)) ForgetWindow();
 }
 
 void TWindowBase::ForgetWindow() {

@@ -12,6 +12,11 @@ TFatalHandler SetFatalHandler(TFatalHandler handler) noexcept;
 // Runs the current fatal handler: for every catch-all of the GUI thread.
 void ReportEscapedException() noexcept;
 
+// Takes the object out of the window (slot: GWLP_USERDATA, or DWLP_USER for a dialog) and
+// then destroys it, so that its last messages reach no object half taken apart; `window` is
+// null afterwards. False when there was no window.
+bool DetachAndDestroy(HWND& window, int slot);
+
 // The screen's pixels per inch. Pelorin is system-DPI aware (its manifest), so the value holds
 // for the whole session and is read once.
 struct TScreenDpi {
