@@ -7,6 +7,7 @@
 
 #include "app/win/Fatal.h"
 #include "common/Rounding.h"
+#include "common/win/Messages.h"
 
 namespace pelorin {
 
@@ -24,56 +25,43 @@ constexpr DWORD FormStyle = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;  // no syst
 // A tool window without an owner: never a taskbar button.
 constexpr DWORD FormExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
 constexpr UINT_PTR TrackBarSubclass = 1;
-// Posted by the writer thread when a monitor call finished.
-constexpr UINT WriterLandedMessage = WM_APP + 1;
 
 }  // namespace
 
 bool TBrightnessForm::Create(HINSTANCE instance) {
-  if (Window != nullptr) return true;
+  if (Handle() != nullptr) return true;
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
 
-  HDC screen = ::GetDC(nullptr);
-  int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSX) : 96;
-  if (screen != nullptr) ::ReleaseDC(nullptr, screen);
-  Scale = dpi > 0 ? dpi / 96.0 : 1.0;
-
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = FormWindowProc<TBrightnessForm>;
-  wc.hInstance = instance;
-  wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = WindowClass;
-  ::RegisterClassExW(&wc);  // fails harmlessly when already registered
-
   RECT frame{0, 0, Scaled(ClientWidth), Scaled(ClientHeight)};
   ::AdjustWindowRectEx(&frame, FormStyle, FALSE, FormExStyle);
-  Window = ::CreateWindowExW(FormExStyle, WindowClass, L"", FormStyle, 0, 0, frame.right - frame.left,
-                             frame.bottom - frame.top, nullptr, nullptr, instance, this);
-  if (Window == nullptr) {
+  TWindowClass windowClass{WindowClass};
+  windowClass.Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  TWindowParams params{FormExStyle, FormStyle};
+  params.Width = frame.right - frame.left;
+  params.Height = frame.bottom - frame.top;
+  if (!CreateHandle(instance, windowClass, params)) {
     Destroy();
     return false;
   }
+  HWND window = Handle();
 
-  Font = ::CreateFontW(-Scaled(FontHeight), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+  Font.Reset(::CreateFontW(-Scaled(FontHeight), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                       L"MS Sans Serif");
+                       L"MS Sans Serif"));
   MaxLabel = CreateLabel(instance, MaxLabTop);
   MinLabel = CreateLabel(instance, MinLabTop);
   constexpr DWORD barStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | TBS_VERT | TBS_NOTICKS | TBS_BOTH;
   Bar = ::CreateWindowExW(0, TRACKBAR_CLASSW, L"", barStyle, Scaled(TrackLeft), Scaled(TrackTop), Scaled(TrackWidth),
-                          Scaled(TrackHeight), Window, nullptr, instance, nullptr);
+                          Scaled(TrackHeight), window, nullptr, instance, nullptr);
   if (MaxLabel == nullptr || MinLabel == nullptr || Bar == nullptr ||
       !::SetWindowSubclass(Bar, TrackBarProc, TrackBarSubclass, reinterpret_cast<DWORD_PTR>(this))) {
     Destroy();
     return false;
   }
   if (Brightness.Available()) {
-    HWND window = Window;
     Slider = std::make_unique<TBrightnessSlider>(
-        Brightness, [window] { ::PostMessageW(window, WriterLandedMessage, 0, 0); },
+        Brightness, [window] { ::PostMessageW(window, BrightnessLandedMessage, 0, 0); },
         [] { UnexpectedException(); });
   }
   return true;
@@ -83,44 +71,44 @@ void TBrightnessForm::Destroy() {
   // The writer first: the monitor layer is released right after this at shutdown, and no
   // notice may be posted to a handle that is gone.
   Slider.reset();
-  if (Window != nullptr) {
-    ::SetWindowLongPtrW(Window, GWLP_USERDATA, 0);
-    if (Bar != nullptr) ::RemoveWindowSubclass(Bar, TrackBarProc, TrackBarSubclass);
-    ::DestroyWindow(Window);
-  }
-  Window = Bar = MaxLabel = MinLabel = nullptr;
-  if (Font != nullptr) ::DeleteObject(Font);
-  Font = nullptr;
+  if (Bar != nullptr) ::RemoveWindowSubclass(Bar, TrackBarProc, TrackBarSubclass);
+  TWindowBase::Destroy();
+  WindowGone();
+}
+
+void TBrightnessForm::WindowGone() {
+  Bar = MaxLabel = MinLabel = nullptr;
+  Font.Reset();
 }
 
 HWND TBrightnessForm::CreateLabel(HINSTANCE instance, int top) {
   HWND label = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX,
-                                 Scaled(LabelLeft), Scaled(top), Scaled(LabelWidth), Scaled(LabelHeight), Window,
+                                 Scaled(LabelLeft), Scaled(top), Scaled(LabelWidth), Scaled(LabelHeight), Handle(),
                                  nullptr, instance, nullptr);
-  if (label != nullptr && Font != nullptr) ::SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(Font), FALSE);
+  if (label != nullptr && Font) ::SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(Font.Get()), FALSE);
   return label;
 }
 
-int TBrightnessForm::Scaled(int pixels) const { return static_cast<int>(RoundHalfEven(pixels * Scale)); }
+int TBrightnessForm::Scaled(int pixels) const { return static_cast<int>(RoundHalfEven(pixels * PixelsScale())); }
 
 void TBrightnessForm::ShowAt(int x) {
-  if (Window == nullptr || Slider == nullptr) return;
+  if (Handle() == nullptr || Slider == nullptr) return;
   FormShow();
 
   RECT work{};
   ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   RECT r{};
-  ::GetWindowRect(Window, &r);
+  ::GetWindowRect(Handle(), &r);
   TPoint at = SliderPlacement(x, {work.left, work.top, work.right - work.left, work.bottom - work.top},
                               r.right - r.left, r.bottom - r.top);
-  ::SetWindowPos(Window, HWND_TOPMOST, at.X, at.Y, 0, 0, SWP_NOSIZE);
-  ::ShowWindow(Window, SW_SHOW);
-  ::SetForegroundWindow(Window);
+  ::SetWindowPos(Handle(), HWND_TOPMOST, at.X, at.Y, 0, 0, SWP_NOSIZE);
+  ::ShowWindow(Handle(), SW_SHOW);
+  ::SetForegroundWindow(Handle());
   ::SetFocus(Bar);
 }
 
 void TBrightnessForm::Hide() {
-  if (Window != nullptr) ::ShowWindow(Window, SW_HIDE);
+  if (Handle() != nullptr) ::ShowWindow(Handle(), SW_HIDE);
 }
 
 void TBrightnessForm::ReadMonitor() {
@@ -143,7 +131,7 @@ void TBrightnessForm::ShowRange() {
   ::SendMessageW(Bar, TBM_SETPOS, TRUE, range.Position);
   ::SetWindowTextW(MaxLabel, SliderLabel(Brightness.Max()).c_str());
   ::SetWindowTextW(MinLabel, SliderLabel(Brightness.Min()).c_str());
-  ::SetWindowTextW(Window, SliderCaption(Brightness.Cur()).c_str());
+  ::SetWindowTextW(Handle(), SliderCaption(Brightness.Cur()).c_str());
 }
 
 void TBrightnessForm::WriterLanded() {
@@ -162,7 +150,7 @@ void TBrightnessForm::TrackBarChange() {
   auto position = static_cast<int32_t>(::SendMessageW(Bar, TBM_GETPOS, 0, 0));
   // The caption follows the thumb at once; the tray tip once the monitor has the value.
   if (std::optional<uint32_t> value = Slider->Move(position))
-    ::SetWindowTextW(Window, SliderCaption(*value).c_str());
+    ::SetWindowTextW(Handle(), SliderCaption(*value).c_str());
 }
 
 // Forward is brighter, like Up. A notch moves as many units as the system scrolls lines; a
@@ -183,15 +171,20 @@ void TBrightnessForm::TrackBarWheel(int delta) {
 }
 
 LRESULT CALLBACK TBrightnessForm::TrackBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                               DWORD_PTR self) {
+                                               DWORD_PTR self) noexcept {
   auto* form = reinterpret_cast<TBrightnessForm*>(self);
-  if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
-    form->Hide();
-    return 0;
-  }
-  // Handled here, not left to the bar: not every track bar turns with the wheel.
-  if (message == WM_MOUSEWHEEL) {
-    form->TrackBarWheel(GET_WHEEL_DELTA_WPARAM(wParam));
+  try {
+    if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
+      form->Hide();
+      return 0;
+    }
+    // Handled here, not left to the bar: not every track bar turns with the wheel.
+    if (message == WM_MOUSEWHEEL) {
+      form->TrackBarWheel(GET_WHEEL_DELTA_WPARAM(wParam));
+      return 0;
+    }
+  } catch (...) {
+    ReportEscapedException();
     return 0;
   }
   return ::DefSubclassProc(bar, message, wParam, lParam);
@@ -199,7 +192,7 @@ LRESULT CALLBACK TBrightnessForm::TrackBarProc(HWND bar, UINT message, WPARAM wP
 
 LRESULT TBrightnessForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WriterLandedMessage:
+    case BrightnessLandedMessage:
       WriterLanded();
       return 0;
     case WM_VSCROLL:
@@ -208,7 +201,7 @@ LRESULT TBrightnessForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_ACTIVATE:
       if (LOWORD(wParam) == WA_INACTIVE) {
         // A click anywhere else: the slider has done its job.
-        if (::IsWindowVisible(Window)) Hide();
+        if (::IsWindowVisible(Handle())) Hide();
       } else if (Bar != nullptr) {
         ::SetFocus(Bar);
       }
@@ -231,7 +224,7 @@ LRESULT TBrightnessForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     default:
       break;
   }
-  return ::DefWindowProcW(Window, message, wParam, lParam);
+  return DefaultMessage(message, wParam, lParam);
 }
 
 }  // namespace pelorin

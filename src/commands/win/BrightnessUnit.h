@@ -4,9 +4,10 @@
 #include <functional>
 #include <memory>
 
-#include "common/win/FormWindow.h"
 #include "commands/Brightness.h"
 #include "commands/BrightnessSlider.h"
+#include "common/win/Owned.h"
+#include "common/win/WindowBase.h"
 
 namespace pelorin {
 
@@ -26,14 +27,14 @@ namespace pelorin {
 //   slider.ReadMonitor();
 // Right click on the tray icon or the pop-up's item: slider.ShowAt(x). Shutdown: Destroy(),
 // before the monitor layer is released.
-class TBrightnessForm {
+class TBrightnessForm : public TWindowBase {
  public:
   static constexpr wchar_t WindowClass[] = L"PelorinBrightnessForm";
 
   explicit TBrightnessForm(TBrightness& brightness) : Brightness(brightness) {}
   TBrightnessForm(const TBrightnessForm&) = delete;
   TBrightnessForm& operator=(const TBrightnessForm&) = delete;
-  ~TBrightnessForm() { Destroy(); }
+  ~TBrightnessForm() override { Destroy(); }
 
   // Creates the window hidden, at its design size scaled to the screen's DPI, and the writer
   // thread when the system has brightness control.
@@ -41,7 +42,6 @@ class TBrightnessForm {
   // Stops the writer (waiting for the monitor call in progress), then destroys the window.
   void Destroy();
 
-  HWND Handle() const { return Window; }
   HWND TrackBar() const { return Bar; }
   HWND MaxLab() const { return MaxLabel; }
   HWND MinLab() const { return MinLabel; }
@@ -53,7 +53,7 @@ class TBrightnessForm {
   // the system has no brightness control.
   void ShowAt(int x);
   void Hide();
-  bool Visible() const { return Window != nullptr && ::IsWindowVisible(Window); }
+  bool Visible() const { return Handle() != nullptr && ::IsWindowVisible(Handle()); }
 
   // Reads the monitor in the background without showing anything (start-up): OnRefreshed
   // when the reading arrives.
@@ -70,12 +70,13 @@ class TBrightnessForm {
   // Nothing on its way to or from the monitor, and every result shown and reported.
   bool Idle() const { return Slider == nullptr || Slider->Idle(); }
 
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void WindowGone() override;
+
  private:
-  template <class TForm>
-  friend LRESULT CALLBACK FormWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK TrackBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                       DWORD_PTR self);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+                                       DWORD_PTR self) noexcept;
   HWND CreateLabel(HINSTANCE instance, int top);
   int Scaled(int pixels) const;
   void FormShow();
@@ -85,12 +86,10 @@ class TBrightnessForm {
   void TrackBarWheel(int delta);
 
   TBrightness& Brightness;
-  HWND Window = nullptr;
   HWND Bar = nullptr;
   HWND MaxLabel = nullptr;
   HWND MinLabel = nullptr;
-  HFONT Font = nullptr;
-  double Scale = 1.0;
+  TOwnedFont Font;
   int WheelRest = 0;  // part of a notch not yet turned
   // What is written when; null without brightness control.
   std::unique_ptr<TBrightnessSlider> Slider;

@@ -24,6 +24,9 @@ inline constexpr UINT SwitchCommandComboMessage = WM_APP + 1;
 // lParam is the item.
 inline constexpr UINT GuiWorkMessage = WM_APP + 2;
 
+// Posted by the brightness slider's writer thread to the slider when a monitor call finished.
+inline constexpr UINT BrightnessLandedMessage = WM_APP + 3;
+
 // Registered by name: Explorer sends it to every top-level window when it (re)starts, and
 // the tray icon must then be added again.
 inline constexpr wchar_t TaskbarCreatedMessageName[] = L"TaskbarCreated";
