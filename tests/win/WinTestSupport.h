@@ -22,6 +22,12 @@ HWND CreatePlainWindow(const wchar_t* title, int x, int y, int width, int height
 // event.
 void SendMouse(DWORD flags, POINT screen = {-1, -1});
 
+// A real left click at a screen point, or a press there and a drag to `to` in steps, as a
+// hand moves. The input comes from a thread of its own while this one dispatches: a list view
+// follows a pressed button in a loop of its own, inside this thread's message dispatch.
+// `whileHeld` runs on that thread just before the button is released.
+void ClickOrDrag(POINT from, bool drag = false, POINT to = {}, const std::function<void()>& whileHeld = nullptr);
+
 // Copies width x height pixels at (x, y) of `source` into a 24-bit bottom-up BMP file.
 bool SaveDcArea(HDC source, int x, int y, int width, int height, DWORD rop, const std::wstring& path);
 
