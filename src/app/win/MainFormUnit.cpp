@@ -38,6 +38,7 @@
 #include "input/TypedChars.h"
 #include "input/win/ForegroundHook.h"
 #include "input/win/HookInstaller.h"
+#include "input/win/HooksWindowPort.h"
 #include "tracked/SyntheticInput.h"
 #include "tracked/TrackedWindowRow.h"
 #include "tracked/win/SyntheticInputWin.h"
@@ -102,47 +103,6 @@ void ReadScreenMetrics(TSharedState& shared) {
   shared.ScreenHeight = ::GetSystemMetrics(SM_CYSCREEN);
 }
 
-// What the hooks ask of the main window.
-class TMainWindowPort : public MouseHookPort, public KeyboardHookPort {
- public:
-  TMainWindowPort(TMainForm& form, TConfigState& config) : Form(form), Config(config) {}
-
-  bool ChoiceComboFocused() override { return FocusedChoiceCombo() != ChoiceCombo::None; }
-  TRect MainWindowRect() override {
-    RECT r{};
-    ::GetWindowRect(Form.Handle(), &r);
-    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
-  }
-  bool CustomInputsPageActive() override { return Form.ActivePage() == TMainPage::CustomInputs; }
-  ChoiceCombo FocusedChoiceCombo() override {
-    HWND focus = ::GetFocus();
-    if (focus == nullptr) return ChoiceCombo::None;
-    // An editable combo box gives the focus to its edit child.
-    HWND parent = ::GetParent(focus);
-    HWND command = Form.CommandCombo(), input = Form.InputCombo();
-    if (command != nullptr && (focus == command || parent == command)) return ChoiceCombo::Command;
-    if (input != nullptr && (focus == input || parent == input)) return ChoiceCombo::Input;
-    return ChoiceCombo::None;
-  }
-  int ChoiceComboSelection(ChoiceCombo combo) override {
-    return static_cast<int>(::SendMessageW(ComboOf(combo), CB_GETCURSEL, 0, 0));
-  }
-  void ShowCapturedChord(ChoiceCombo combo, const std::wstring& chordText) override {
-    HWND box = ComboOf(combo);
-    TProgrammaticChange guard(Config);
-    ::SendMessageW(box, CB_DELETESTRING, 0, 0);
-    ::SendMessageW(box, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(chordText.c_str()));
-    ::SendMessageW(box, CB_SETCURSEL, 0, 0);
-  }
-  bool MainFormIsActive() override { return ::GetActiveWindow() == Form.Handle(); }
-  bool CapsLockToggled() override { return (::GetKeyState(VK_CAPITAL) & 1) != 0; }
-
- private:
-  HWND ComboOf(ChoiceCombo combo) const { return combo == ChoiceCombo::Command ? Form.CommandCombo() : Form.InputCombo(); }
-  TMainForm& Form;
-  TConfigState& Config;
-};
-
 // The running program: everything start-up creates, in the order it creates it, so that the
 // members are destroyed in reverse.
 class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort {
@@ -187,7 +147,9 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort {
   void RefreshTray() override;
   void MarkSettingsChanged() override { pelorin::MarkSettingsChanged(Config); }
   void CloseMainWindow() override { ::PostMessageW(Form->Handle(), WM_CLOSE, 0, 0); }
-  void ShowHookError(std::wstring_view text, std::wstring_view hint) override { Form->ShowErrorLabel(text, hint); }
+  void ShowHookError(std::wstring_view text, std::wstring_view hint) override {
+    Form->CustomInputsPage().ShowErrorLabel(text, hint);
+  }
   void RefreshInputsCaption() override { InputsEnabledClick(false); }
 
  private:
@@ -217,7 +179,7 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort {
   std::unique_ptr<TMainForm> Form;
   TTrayIcon Tray;
   TPopupForm Popup;
-  std::unique_ptr<TMainWindowPort> WindowPort;
+  std::unique_ptr<THooksWindowPort> WindowPort;
   TTypedChars TypedChars;
   TGuiDispatcher Dispatcher;
   TNoteForm NoteForm;
@@ -401,11 +363,10 @@ int TPelorinApp::Run() {
   if (!LoadSettingsFile(IniPath, model, {shared.ScreenWidth.load(), shared.ScreenHeight.load()}, Io, Config))
     Config.ExportMark = true;
   Form->LoadControls(Cfg);
-  Form->ShowTable(*Table);
-  Form->ShowTrackedWindows(TrackedRows);
-  Form->Dialogs().SetOwner(window);
+  Form->ShowModel();
+  Form->SettingsPage().Dialogs().SetOwner(window);
   SetMsgBoxOwner(window);
-  Form->Dialogs().SetMsgBox([](std::wstring_view text, std::wstring_view caption, UINT flags) {
+  Form->SettingsPage().Dialogs().SetMsgBox([](std::wstring_view text, std::wstring_view caption, UINT flags) {
     return MsgBox(text, caption, flags);
   });
 
@@ -417,14 +378,14 @@ int TPelorinApp::Run() {
   NoteSender = std::make_unique<TNoteSender>(*Notes);
 
   Form->OnPelorinEnabledClick = [this] { PelorinEnabledClick(true); };
-  Form->OnInputsEnabledClick = [this] { InputsEnabledClick(true); };
+  Form->CommandsPage().OnInputsEnabledClick = [this] { InputsEnabledClick(true); };
   Form->OnSettingChanged = [this](TSettingControl control) {
     if (control == TSettingControl::DisableInGame && Foreground)
       Foreground->DisableInGameClick(Cfg.DisableInGame);  // the user's click also re-checks the game
     else
       MirrorSettings();
   };
-  Form->OnSettingsImported = [this] { MirrorSettings(); };
+  Form->SettingsPage().OnSettingsImported = [this] { MirrorSettings(); };
   PelorinEnabledClick(false);
   InputsEnabledClick(false);
 
@@ -432,7 +393,7 @@ int TPelorinApp::Run() {
   if (Brightness->Available())
     Brightness->ReadBrightness();
   else
-    Form->ShowErrorLabel(NoBrightnessText);
+    Form->CustomInputsPage().ShowErrorLabel(NoBrightnessText);
   Slider = std::make_unique<TBrightnessForm>(*Brightness);
   Slider->OnChanged = [this] {
     RefreshTray();
@@ -449,10 +410,11 @@ int TPelorinApp::Run() {
   Popup.SetAppEnabled(shared.AppEnabled.load());
   Popup.SetBrightnessAvailable(Brightness->Available());
 
-  WindowPort = std::make_unique<TMainWindowPort>(*Form, Config);
+  WindowPort = std::make_unique<THooksWindowPort>(
+      Form->CommandsPage(), Config, [this] { return Form->ActivePage() == TMainPage::CustomInputs; });
   MouseHook = std::make_unique<TMouseHook>(*Table, Cfg, shared, *WindowPort, TypedChars, TPoint{cursor.x, cursor.y});
   KeyboardHook = std::make_unique<TKeyboardHook>(*Table, shared, *WindowPort, TypedChars);
-  Form->CapturedChord = [this] { return KeyboardHook->CapturedChord(); };
+  Form->CommandsPage().CapturedChord = [this] { return KeyboardHook->CapturedChord(); };
   SetHookTargets(KeyboardHook.get(), MouseHook.get());
   bool hooked = shared.AppEnabled.load() ? InstallHooks(Instance) : true;
 
@@ -471,7 +433,7 @@ int TPelorinApp::Run() {
   if (!hooked || !foregroundHooked) shared.KeyboardProbe = ProbeFailed;
 
   shared.OtherLayoutLang = FindOtherLayoutLang();
-  if (shared.OtherLayoutLang.load() == 0) Form->DisableAutoLayout();
+  if (shared.OtherLayoutLang.load() == 0) Form->LayoutPage().DisableAutoLayout();
   shared.CapsLockOn = WindowPort->CapsLockToggled();
 
   CommandSystem = std::make_unique<TWinCommandSystem>(Volume);
