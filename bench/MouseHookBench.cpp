@@ -5,19 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "CoreFakes.h"
+#include "NoEditor.h"
 #include "input/MouseHook.h"
 #include "input/InputCatalogue.h"
 
 namespace pelorin {
 namespace {
-
-struct NoWindow : MouseHookPort {
-  bool ChoiceComboFocused() override { return false; }
-  TRect MainWindowRect() override { return {}; }
-};
-struct NoLog : TypedCharsPort {
-  void ClearTypedChars() override {}
-};
 
 // A full table: 239 chord rows first, the shake row last, so every lookup scans all 240 rows.
 void FillTable(TCustomInputTable& table) {
@@ -33,8 +27,8 @@ void BM_MoveEvent_Ordinary(benchmark::State& state) {
   Settings cfg;
   TSharedState shared;
   shared.ScreenHeight = 1080;
-  NoWindow window;
-  NoLog log;
+  NoEditor window;
+  NoTypedChars log;
   TMouseHook hook(table, cfg, shared, window, log, {500, 500});
   uint32_t t = 1000;
   int32_t x = 500;
@@ -57,8 +51,8 @@ void BM_MoveEvent_ShakeFiring(benchmark::State& state) {
   Settings cfg;
   TSharedState shared;
   shared.ScreenHeight = 1080;
-  NoWindow window;
-  NoLog log;
+  NoEditor window;
+  NoTypedChars log;
   TMouseHook hook(table, cfg, shared, window, log, {100, 500});
   const std::vector<int32_t> gesture = {101, 300, 500, 700, 900, 650, 400, 150, 100, 102};
   uint32_t t = 1000;

@@ -5,41 +5,15 @@
 namespace pelorin {
 
 TMainWorkThread::TMainWorkThread(const Links& links, std::chrono::milliseconds tick)
-    : L(links), Interval(tick), WorkerStartTick(L.System.TickCount()) {}
+    : L(links), WorkerStartTick(L.System.TickCount()), Thread(tick) {}
 
 void TMainWorkThread::Start() {
-  if (Thread.joinable()) return;
+  if (Thread.Running()) return;
   WorkerStartTick.store(L.System.TickCount(), std::memory_order_relaxed);
-  {
-    std::lock_guard guard(Lock);
-    Terminated = false;
-  }
-  Thread = std::thread([this] { Execute(); });
+  Thread.Start({[this] { Tick(); }, [this] { L.System.UnexpectedException(); }});
 }
 
-void TMainWorkThread::Stop() {
-  {
-    std::lock_guard guard(Lock);
-    Terminated = true;
-  }
-  Wake.notify_all();
-  if (Thread.joinable()) Thread.join();
-}
-
-void TMainWorkThread::Execute() noexcept {
-  for (;;) {
-    {
-      std::unique_lock guard(Lock);
-      if (Wake.wait_for(guard, Interval, [this] { return Terminated; })) break;
-    }
-    try {
-      Tick();
-    } catch (...) {
-      L.System.UnexpectedException();
-      break;
-    }
-  }
-}
+void TMainWorkThread::Stop() { Thread.Stop(); }
 
 void TMainWorkThread::QueueToGui(void (WorkerWindowsPort::*action)()) {
   WorkerWindowsPort& windows = L.Windows;

@@ -1,15 +1,13 @@
 #pragma once
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <string_view>
 #include <optional>
-#include <thread>
 
 #include "base/GuiThread.h"
 #include "base/HookMarkers.h"
+#include "base/PeriodicThread.h"
 #include "base/SharedState.h"
 #include "input/ForegroundTracking.h"
 #include "input/KeyboardHook.h"
@@ -127,7 +125,6 @@ class TMainWorkThread {
   void SweepStaleKeys();
 
  private:
-  void Execute() noexcept;
   void ProbeHook(std::atomic<int32_t>& probe, bool postponed, bool mouse);
   void CountIdleKeyboard();
   void PollForeground(TWindowHandle now);
@@ -135,7 +132,6 @@ class TMainWorkThread {
   void QueueToGui(void (WorkerWindowsPort::*action)());
 
   Links L;
-  std::chrono::milliseconds Interval;
   std::atomic<bool> HooksCheck{false};
   std::atomic<uint32_t> WorkerStartTick{0};
 
@@ -149,10 +145,8 @@ class TMainWorkThread {
   int32_t RestartCountValue = 0;
   int32_t HookErrTicksValue = 0;
 
-  std::mutex Lock;
-  std::condition_variable Wake;
-  bool Terminated = false;
-  std::thread Thread;
+  // Last: it stops the thread before anything above goes away.
+  TPeriodicThread Thread;
 };
 
 }  // namespace pelorin

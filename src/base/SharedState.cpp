@@ -1,6 +1,15 @@
 #include "base/SharedState.h"
 
+#include "base/PeriodicThread.h"
+
 namespace pelorin {
+
+void TSharedState::PostAction(int32_t code) noexcept {
+  // A coalesced check needs no wake: the one waiting has had its own. A full queue has had
+  // wakes for everything in it.
+  if (PendingAction.Push(code) != TActionQueue::PushResult::Queued) return;
+  if (TWakeSignal* wake = ActionWake.load(std::memory_order_acquire)) wake->Signal();
+}
 
 TSharedState& Shared() {
   static TSharedState state;

@@ -3,10 +3,13 @@
 #include <cstdint>
 
 #include "common/AtomicPoint.h"
+#include "base/ActionQueue.h"
 #include "base/Actions.h"
 #include "base/HookMarkers.h"
 
 namespace pelorin {
+
+struct TWakeSignal;
 
 // A window as the core sees it: the handle's bits, never dereferenced; 0 is no window.
 using TWindowHandle = uintptr_t;
@@ -15,8 +18,11 @@ using TWindowHandle = uintptr_t;
 // one atomic: relaxed loads and stores are the plain moves the design relies on, without a
 // data race. The program has one instance (`Shared`); tests make their own.
 struct TSharedState {
-  // The one hand-off from the hooks, the tray and a few keys to the command thread.
-  std::atomic<int32_t> PendingAction{NoAction};
+  // The hand-off from the hooks, the tray and a few keys to the command thread, in order.
+  TActionQueue PendingAction;
+  // What the command thread sleeps on, woken by every code queued; null while no command
+  // thread listens. It outlives every producer (the command thread's owner sets it).
+  std::atomic<TWakeSignal*> ActionWake{nullptr};
 
   std::atomic<bool> AppEnabled{true};
   std::atomic<bool> CheckedInputsEnabled{true};
@@ -55,11 +61,11 @@ struct TSharedState {
   std::atomic<bool> TrackedClicking{false};     // a tracked window is being clicked again and again
   std::atomic<int32_t> VolumeStep{1};           // grows while a volume command repeats
 
-  void PostAction(int32_t code) { PendingAction.store(code, std::memory_order_relaxed); }
+  // Any thread, hook callbacks included: a lock-free push and one wake of the command thread.
+  void PostAction(int32_t code) noexcept;
 
-  // Takes the pending code and empties the slot in one step, so a code written between the
-  // read and the reset is not lost.
-  int32_t TakeAction() { return PendingAction.exchange(NoAction, std::memory_order_relaxed); }
+  // The command thread: the oldest waiting code, or NoAction.
+  int32_t TakeAction() noexcept { return PendingAction.Pop(); }
 };
 
 TSharedState& Shared();

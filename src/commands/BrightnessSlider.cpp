@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace pelorin {
 
@@ -36,6 +37,45 @@ TPoint SliderPlacement(int32_t x, const TRect& workArea, int32_t width, int32_t 
   // Wider than the work area: its left edge wins.
   left = std::max(std::min(left, rightmost), workArea.Left);
   return {left, workArea.Top + workArea.Height - height - 5};
+}
+
+TBrightnessSlider::TBrightnessSlider(TBrightness& brightness, std::function<void()> landed,
+                                     std::function<void()> failed)
+    : Brightness(brightness), Writer(brightness, std::move(landed), std::move(failed)) {}
+
+const TSliderRange& TBrightnessSlider::Show() {
+  Bar = SliderRange(Brightness.Min(), Brightness.Cur(), Brightness.Max());
+  ShowRead = true;
+  Refresh();
+  return Bar;
+}
+
+void TBrightnessSlider::Refresh() { Writer.Read(Moves); }
+
+std::optional<uint32_t> TBrightnessSlider::Move(int32_t position) {
+  if (position == Bar.Position) return std::nullopt;
+  Bar.Position = position;
+  ++Moves;
+  Brightness.SetCur(SliderValue(Bar, position));
+  uint32_t value = Brightness.Cur();
+  Writer.Write(value);
+  return value;
+}
+
+TBrightnessSlider::TLanded TBrightnessSlider::Landed() {
+  TBrightnessLanded done = Writer.Take();
+  TLanded result;
+  result.Changed = done.Writes > 0;
+  if (done.Reads > 0) {
+    bool forShow = std::exchange(ShowRead, false);
+    if (done.Reading && done.ReadTag == Moves) {
+      Brightness.Store(*done.Reading);
+      Bar = SliderRange(Brightness.Min(), Brightness.Cur(), Brightness.Max());
+      result.Refreshed = true;
+      result.Changed = result.Changed || forShow;
+    }
+  }
+  return result;
 }
 
 }  // namespace pelorin

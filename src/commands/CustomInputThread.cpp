@@ -10,41 +10,19 @@ constexpr int32_t MaxVolumeStep = 4;
 constexpr uint32_t BrightnessCacheMs = 1000;
 }  // namespace
 
-TCustomInputThread::TCustomInputThread(const Links& links, std::chrono::milliseconds poll) : L(links), Poll(poll) {}
+TCustomInputThread::TCustomInputThread(const Links& links, std::chrono::milliseconds poll)
+    : L(links), Thread(poll, L.System.ActionWake()) {}
 
 void TCustomInputThread::Start() {
-  if (Thread.joinable()) return;
-  {
-    std::lock_guard guard(Lock);
-    Terminated = false;
-  }
-  Thread = std::thread([this] { Execute(); });
+  L.Shared.ActionWake.store(&Thread.WakeSignal(), std::memory_order_release);
+  Thread.Start({[this] { RunPending(); }, [this] { L.System.UnexpectedException(); },
+                [this] { L.System.ThreadStarted(); }, [this] { L.System.ThreadEnding(); }});
 }
 
 void TCustomInputThread::Stop() {
-  {
-    std::lock_guard guard(Lock);
-    Terminated = true;
-  }
-  Wake.notify_all();
-  if (Thread.joinable()) Thread.join();
-}
-
-void TCustomInputThread::Execute() noexcept {
-  L.System.ThreadStarted();
-  for (;;) {
-    {
-      std::unique_lock guard(Lock);
-      if (Wake.wait_for(guard, Poll, [this] { return Terminated; })) break;
-    }
-    try {
-      RunOnce();
-    } catch (...) {
-      L.System.UnexpectedException();
-      break;
-    }
-  }
-  L.System.ThreadEnding();
+  Thread.Stop();
+  TWakeSignal* own = &Thread.WakeSignal();
+  L.Shared.ActionWake.compare_exchange_strong(own, nullptr, std::memory_order_acq_rel);
 }
 
 bool TCustomInputThread::RunOnce() {
@@ -52,6 +30,12 @@ bool TCustomInputThread::RunOnce() {
   if (code <= NoAction) return false;
   Execute(code);
   return true;
+}
+
+int TCustomInputThread::RunPending() {
+  int done = 0;
+  while (!Thread.StopRequested() && RunOnce()) ++done;
+  return done;
 }
 
 void TCustomInputThread::Execute(int32_t code) {
@@ -150,7 +134,7 @@ void TCustomInputThread::Dispatch(int32_t code, const std::wstring& commandText)
       if (L.Brightness.Available()) QueueToGui(&CommandWindowsPort::ShowBrightnessSlider);
       break;
     default:
-      break;  // taken from the slot and ignored
+      break;  // taken from the queue and ignored
   }
 }
 

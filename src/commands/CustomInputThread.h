@@ -1,14 +1,12 @@
 #pragma once
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 
 #include "base/GuiThread.h"
 #include "base/NotePort.h"
+#include "base/PeriodicThread.h"
 #include "base/SharedState.h"
 #include "commands/Brightness.h"
 #include "commands/Volume.h"
@@ -31,6 +29,9 @@ struct CommandSystemPort {
   virtual void ThreadEnding() = 0;
   // The end of an exception that escaped a command.
   virtual void UnexpectedException() = 0;
+  // What the thread sleeps on, signalled by every action posted (from a hook callback among
+  // others); null for a portable one. It outlives the thread.
+  virtual TWakeSignal* ActionWake() = 0;
 };
 
 // Pelorin's own windows. Called only in the GUI thread: the command thread queues them.
@@ -56,8 +57,9 @@ struct LayoutCommandsPort {
   virtual void AutoSwitchCheck() = 0;
 };
 
-// The command thread: takes one code from PendingAction every 50 ms and carries it out, so
-// that no hook callback is ever slowed down by a command.
+// The command thread: woken by every code posted to PendingAction, and at least every 50 ms,
+// it carries out every waiting code in order, so that no hook callback is ever slowed down by
+// a command.
 class TCustomInputThread {
  public:
   static constexpr std::chrono::milliseconds PollInterval{50};
@@ -81,29 +83,28 @@ class TCustomInputThread {
   TCustomInputThread& operator=(const TCustomInputThread&) = delete;
   ~TCustomInputThread() { Stop(); }
 
+  // Also makes posting wake this thread.
   void Start();
   // Asks the thread to end after the command in hand and waits for it.
   void Stop();
 
-  // Takes the pending code, if any, and carries it out: one pass of the loop.
+  // Takes the oldest waiting code, if any, and carries it out.
   bool RunOnce();
+  // One turn of the thread: every waiting code in order, until none is left or a stop is
+  // asked for. The number carried out.
+  int RunPending();
   // Carries out one action code.
   void Execute(int32_t code);
 
  private:
-  void Execute() noexcept;
   void Dispatch(int32_t code, const std::wstring& commandText);
   void BrightnessStep(bool up);
   void QueueToGui(void (CommandWindowsPort::*action)());
 
   Links L;
-  std::chrono::milliseconds Poll;
   uint32_t LastBrightnessTick = 0;
-
-  std::mutex Lock;
-  std::condition_variable Wake;
-  bool Terminated = false;
-  std::thread Thread;
+  // Last: it stops the thread before anything above goes away.
+  TPeriodicThread Thread;
 };
 
 }  // namespace pelorin

@@ -100,7 +100,7 @@ TEST_F(CheckedInputs, TheToggleCommandStopsCheckedRowsAndNotUncheckedOnes) {
   auto switchCaption = [&] { return pelorin->ControlText(IDC_INPUTS_ENABLED); };
   ASSERT_EQ(switchCaption(), L"Checked Inputs enabled");
 
-  // One firing at a time: Pelorin hands each to its command thread through a single slot.
+  // One firing at a time, each checked before the next.
   middle();
   EXPECT_TRUE(textIs(L"m")) << "the checked row fires while checked inputs are on; seen \"" << Narrow(driver.EditText())
                             << "\"";

@@ -101,7 +101,7 @@ TEST_F(HookGlue, BoundMiddleClickIsSwallowedAndOwnInputPasses) {
   EXPECT_EQ(Shared.TakeAction(), NoAction);
 
   SendMiddleClick(::GetTickCount());
-  EXPECT_TRUE(PumpUntil([&] { return Shared.PendingAction.load() != NoAction; }, 3000));
+  EXPECT_TRUE(PumpUntil([&] { return !Shared.PendingAction.Empty(); }, 3000));
   EXPECT_EQ(Shared.TakeAction(), 1);
 
   // Input is delivered in order: once the next marked click has arrived, the bound one would
@@ -142,7 +142,7 @@ TEST_F(HookGlue, BoundChordIsRecognisedAndSwallowedWhileOwnKeysPass) {
   EXPECT_EQ(Keyboard.PressedKeys().Count(), 0) << "marked keys are not even listed";
 
   SendKeys({{VK_LCONTROL, 29}, {'Q', 16}}, false, 0);
-  EXPECT_TRUE(PumpUntil([&] { return Shared.PendingAction.load() != NoAction; }, 3000));
+  EXPECT_TRUE(PumpUntil([&] { return !Shared.PendingAction.Empty(); }, 3000));
   EXPECT_EQ(Shared.TakeAction(), 1);
   SendKeys({{'Q', 16}, {VK_LCONTROL, 29}}, true, 0);
   SendKeys({{'Z', 44}}, false, OwnInputMark);

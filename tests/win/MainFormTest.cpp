@@ -560,7 +560,7 @@ TEST_F(MainForm, SwitchesButtonsAndTheirCallbacks) {
   // The clipboard picture asks for the Clipboard Manager command.
   ::SendMessageW(::GetParent(C(IDC_CLP_IMAGE)), WM_COMMAND, MAKEWPARAM(IDC_CLP_IMAGE, STN_CLICKED),
                  reinterpret_cast<LPARAM>(C(IDC_CLP_IMAGE)));
-  EXPECT_EQ(SharedState.PendingAction.load(), ActionClipboardManager);
+  EXPECT_EQ(SharedState.TakeAction(), ActionClipboardManager);
 
   // No other keyboard layout; the shell refused access. Neither is a change of the user's.
   MarkSettingsSaved(State);

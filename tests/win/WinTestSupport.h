@@ -27,6 +27,9 @@ void SendMouse(DWORD flags, POINT screen = {-1, -1});
 // follows a pressed button in a loop of its own, inside this thread's message dispatch.
 // `whileHeld` runs on that thread just before the button is released.
 void ClickOrDrag(POINT from, bool drag = false, POINT to = {}, const std::function<void()>& whileHeld = nullptr);
+// The whole file as bytes, empty when it cannot be read; whether anything is at `path`.
+std::string ReadFile(const std::wstring& path);
+bool FileExists(const std::wstring& path);
 
 // Copies width x height pixels at (x, y) of `source` into a 24-bit bottom-up BMP file.
 bool SaveDcArea(HDC source, int x, int y, int width, int height, DWORD rop, const std::wstring& path);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "app/win/Fatal.h"
 #include "common/Rounding.h"
 
 namespace pelorin {
@@ -23,6 +24,8 @@ constexpr DWORD FormStyle = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;  // no syst
 // A tool window without an owner: never a taskbar button.
 constexpr DWORD FormExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
 constexpr UINT_PTR TrackBarSubclass = 1;
+// Posted by the writer thread when a monitor call finished.
+constexpr UINT WriterLandedMessage = WM_APP + 1;
 
 }  // namespace
 
@@ -67,10 +70,19 @@ bool TBrightnessForm::Create(HINSTANCE instance) {
     Destroy();
     return false;
   }
+  if (Brightness.Available()) {
+    HWND window = Window;
+    Slider = std::make_unique<TBrightnessSlider>(
+        Brightness, [window] { ::PostMessageW(window, WriterLandedMessage, 0, 0); },
+        [] { UnexpectedException(); });
+  }
   return true;
 }
 
 void TBrightnessForm::Destroy() {
+  // The writer first: the monitor layer is released right after this at shutdown, and no
+  // notice may be posted to a handle that is gone.
+  Slider.reset();
   if (Window != nullptr) {
     ::SetWindowLongPtrW(Window, GWLP_USERDATA, 0);
     if (Bar != nullptr) ::RemoveWindowSubclass(Bar, TrackBarProc, TrackBarSubclass);
@@ -92,7 +104,7 @@ HWND TBrightnessForm::CreateLabel(HINSTANCE instance, int top) {
 int TBrightnessForm::Scaled(int pixels) const { return static_cast<int>(RoundHalfEven(pixels * Scale)); }
 
 void TBrightnessForm::ShowAt(int x) {
-  if (Window == nullptr || !Brightness.Available()) return;
+  if (Window == nullptr || Slider == nullptr) return;
   FormShow();
 
   RECT work{};
@@ -111,39 +123,52 @@ void TBrightnessForm::Hide() {
   if (Window != nullptr) ::ShowWindow(Window, SW_HIDE);
 }
 
-// The monitor may have been changed since the last show, by the brightness commands or its
-// own buttons.
+void TBrightnessForm::ReadMonitor() {
+  if (Slider != nullptr) Slider->Refresh();
+}
+
 void TBrightnessForm::FormShow() {
-  Brightness.ReadBrightness();
-  uint32_t cur = Brightness.Cur();
-  Range = SliderRange(Brightness.Min(), cur, Brightness.Max());
+  Slider->Show();
   WheelRest = 0;
+  ShowRange();
+}
+
+void TBrightnessForm::ShowRange() {
+  const TSliderRange& range = Slider->Range();
   // Setting the range and position sends no scroll message: nothing is written back.
-  ::SendMessageW(Bar, TBM_SETRANGEMIN, FALSE, Range.Min);
-  ::SendMessageW(Bar, TBM_SETRANGEMAX, FALSE, Range.Max);
+  ::SendMessageW(Bar, TBM_SETRANGEMIN, FALSE, range.Min);
+  ::SendMessageW(Bar, TBM_SETRANGEMAX, FALSE, range.Max);
   ::SendMessageW(Bar, TBM_SETLINESIZE, 0, 1);
-  ::SendMessageW(Bar, TBM_SETPAGESIZE, 0, std::max(1, (Range.Max - Range.Min) / 10));
-  ::SendMessageW(Bar, TBM_SETPOS, TRUE, Range.Position);
+  ::SendMessageW(Bar, TBM_SETPAGESIZE, 0, std::max(1, (range.Max - range.Min) / 10));
+  ::SendMessageW(Bar, TBM_SETPOS, TRUE, range.Position);
   ::SetWindowTextW(MaxLabel, SliderLabel(Brightness.Max()).c_str());
   ::SetWindowTextW(MinLabel, SliderLabel(Brightness.Min()).c_str());
-  ::SetWindowTextW(Window, SliderCaption(cur).c_str());
-  if (OnChanged) OnChanged();
+  ::SetWindowTextW(Window, SliderCaption(Brightness.Cur()).c_str());
+}
+
+void TBrightnessForm::WriterLanded() {
+  if (Slider == nullptr) return;
+  TBrightnessSlider::TLanded landed = Slider->Landed();
+  if (landed.Refreshed) ShowRange();
+  if (landed.Changed) {
+    if (OnChanged) OnChanged();
+  } else if (landed.Refreshed) {
+    if (OnRefreshed) OnRefreshed();
+  }
 }
 
 void TBrightnessForm::TrackBarChange() {
+  if (Slider == nullptr) return;
   auto position = static_cast<int32_t>(::SendMessageW(Bar, TBM_GETPOS, 0, 0));
-  if (position == Range.Position) return;
-  Range.Position = position;
-  Brightness.SetCur(SliderValue(Range, position));
-  ::SetWindowTextW(Window, SliderCaption(Brightness.Cur()).c_str());
-  // Every position of a drag reaches the monitor at once, so the user sees each step.
-  Brightness.WriteBrightness();
-  if (OnChanged) OnChanged();
+  // The caption follows the thumb at once; the tray tip once the monitor has the value.
+  if (std::optional<uint32_t> value = Slider->Move(position))
+    ::SetWindowTextW(Window, SliderCaption(*value).c_str());
 }
 
 // Forward is brighter, like Up. A notch moves as many units as the system scrolls lines; a
 // finer wheel adds up its part notches first.
 void TBrightnessForm::TrackBarWheel(int delta) {
+  if (Slider == nullptr) return;
   WheelRest += delta;
   int notches = WheelRest / WHEEL_DELTA;
   WheelRest %= WHEEL_DELTA;
@@ -151,7 +176,8 @@ void TBrightnessForm::TrackBarWheel(int delta) {
   UINT lines = 3;
   ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
   int64_t step = lines == WHEEL_PAGESCROLL ? ::SendMessageW(Bar, TBM_GETPAGESIZE, 0, 0) : lines;
-  int64_t position = std::clamp<int64_t>(Range.Position - notches * step, Range.Min, Range.Max);
+  const TSliderRange& range = Slider->Range();
+  int64_t position = std::clamp<int64_t>(range.Position - notches * step, range.Min, range.Max);
   ::SendMessageW(Bar, TBM_SETPOS, TRUE, static_cast<LPARAM>(position));
   TrackBarChange();
 }
@@ -173,6 +199,9 @@ LRESULT CALLBACK TBrightnessForm::TrackBarProc(HWND bar, UINT message, WPARAM wP
 
 LRESULT TBrightnessForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WriterLandedMessage:
+      WriterLanded();
+      return 0;
     case WM_VSCROLL:
       if (Bar != nullptr && reinterpret_cast<HWND>(lParam) == Bar) TrackBarChange();
       return 0;

@@ -7,6 +7,19 @@
 
 namespace pelorin {
 
+void TWakeEvent::Signal() noexcept {
+  if (Event != nullptr) ::SetEvent(Event);
+}
+
+void TWakeEvent::Wait(std::chrono::milliseconds timeout) {
+  auto ms = static_cast<DWORD>(timeout.count());
+  // Without an event the thread still keeps its interval.
+  if (Event == nullptr)
+    ::Sleep(ms);
+  else
+    ::WaitForSingleObject(Event, ms);
+}
+
 void TWinCommandSystem::ShellExecute(const std::wstring& file, const std::wstring& parameters,
                                      const std::wstring& folder) {
   ::ShellExecuteW(nullptr, nullptr, file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),

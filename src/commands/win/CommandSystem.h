@@ -9,6 +9,24 @@
 
 namespace pelorin {
 
+// An auto-reset event: SetEvent from a hook callback wakes the command thread without any
+// lock the thread could hold.
+class TWakeEvent : public TWakeSignal {
+ public:
+  TWakeEvent() : Event(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+  ~TWakeEvent() override {
+    if (Event != nullptr) ::CloseHandle(Event);
+  }
+  TWakeEvent(const TWakeEvent&) = delete;
+  TWakeEvent& operator=(const TWakeEvent&) = delete;
+
+  void Signal() noexcept override;
+  void Wait(std::chrono::milliseconds timeout) override;
+
+ private:
+  HANDLE Event;
+};
+
 // The command thread's reach into the system: programs, power, the tick count, and the
 // audio apartment the thread lives in.
 class TWinCommandSystem : public CommandSystemPort {
@@ -22,9 +40,11 @@ class TWinCommandSystem : public CommandSystemPort {
   void ThreadStarted() override;
   void ThreadEnding() override;
   void UnexpectedException() override;
+  TWakeSignal* ActionWake() override { return &Wake; }
 
  private:
   TAudioVolume& Volume;
+  TWakeEvent Wake;
   std::optional<TComApartment> Apartment;  // command thread only
 };
 

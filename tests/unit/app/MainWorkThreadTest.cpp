@@ -1,5 +1,5 @@
 #include "app/MainWorkThread.h"
-#include "NoEditor.h"
+#include "HookRig.h"
 
 #include <gtest/gtest.h>
 
@@ -15,41 +15,14 @@
 namespace pelorin {
 namespace {
 
-// Everything the worker does, in order, as readable lines.
-struct Log {
-  std::vector<std::string> Lines;
-  void Add(std::string line) { Lines.push_back(std::move(line)); }
-};
-
-std::string Narrow(std::wstring_view w) { return std::string(w.begin(), w.end()); }
-
-// Records each probe and, while the hook is alive, hands it back to that hook the way the
-// system re-enters it, so the answer goes through the hooks' own code.
-struct LoopbackSink : SyntheticInputPort {
-  Log& L;
-  TMouseHook* Mouse = nullptr;
-  TKeyboardHook* Keyboard = nullptr;
-  bool MouseAlive = true;
-  bool KeyboardAlive = true;
-  explicit LoopbackSink(Log& l) : L(l) {}
-  uintptr_t CurrentExtraInfo() override { return 0; }
-  void SendBatch(const TInputBatch& batch) override {
-    for (const TInputRecord& r : batch) {
-      if (r.Kind == InputKind::Mouse) {
-        L.Add(r.Mouse.Time == ProbeMark && r.Mouse.Flags == (MouseFlag::Move | MouseFlag::Absolute)
-                  ? "mouse probe"
-                  : "OTHER MOUSE EVENT");
-        if (MouseAlive) Mouse->MouseHookProc({MouseMsg::Move, 0, 0, 0, r.Mouse.Time});
-      } else {
-        bool up = (r.Key.Flags & KeyFlag::KeyUp) != 0;
-        L.Add(up && r.Key.Vk == 255 && r.Key.Scan == 255 && r.Key.Time == 0 ? "key probe" : "OTHER KEY EVENT");
-        if (KeyboardAlive)
-          Keyboard->KeyboardHookProc({r.Key.Vk, r.Key.Scan, up ? KeyReleasedFlag : 0u, r.Key.Time});
-      }
-    }
-  }
-  void PutPointerAt(TPoint) override {}
-};
+// The worker sends nothing but the probes: anything else shows up as a line of its own.
+std::string DescribeProbe(const TInputRecord& r) {
+  if (r.Kind == InputKind::Mouse)
+    return r.Mouse.Time == ProbeMark && r.Mouse.Flags == (MouseFlag::Move | MouseFlag::Absolute) ? "mouse probe"
+                                                                                                 : "OTHER MOUSE EVENT";
+  bool up = (r.Key.Flags & KeyFlag::KeyUp) != 0;
+  return up && r.Key.Vk == 255 && r.Key.Scan == 255 && r.Key.Time == 0 ? "key probe" : "OTHER KEY EVENT";
+}
 
 struct FakeSystem : WorkerSystemPort {
   std::mutex Lock;  // the thread test reads the atoms from the worker thread
@@ -78,51 +51,15 @@ struct FakeSystem : WorkerSystemPort {
   }
 };
 
-// Queued GUI work waits until the test runs it, so a test sees that it was queued and not run
-// in the worker.
-struct QueueingGui : GuiThreadPort {
-  std::mutex Lock;
-  std::vector<std::function<void()>> Queued;
-  bool Synchronize(const std::function<void()>& work) override {
-    work();
-    return true;
-  }
-  void Queue(std::function<void()> work) override {
-    std::lock_guard guard(Lock);
-    Queued.push_back(std::move(work));
-  }
-  size_t Pending() {
-    std::lock_guard guard(Lock);
-    return Queued.size();
-  }
-  void RunQueued() {
-    std::vector<std::function<void()>> work;
-    {
-      std::lock_guard guard(Lock);
-      work = std::move(Queued);
-      Queued.clear();
-    }
-    for (auto& w : work) w();
-  }
-};
-
 struct FakeWindows : WorkerWindowsPort {
-  Log& L;
-  explicit FakeWindows(Log& l) : L(l) {}
+  EventLog& L;
+  explicit FakeWindows(EventLog& l) : L(l) {}
   void ShowMainWindow() override { L.Add("gui show main window"); }
   void CloseMainWindow() override { L.Add("gui close main window"); }
   void ShowHookError(std::wstring_view text, std::wstring_view hint) override {
     L.Add("gui hook error '" + Narrow(text) + "' hint '" + Narrow(hint) + "'");
   }
   void RefreshInputsCaption() override { L.Add("gui inputs caption"); }
-};
-
-struct FakeNotes : NotePort {
-  Log& L;
-  explicit FakeNotes(Log& l) : L(l) {}
-  void ShowNote(std::wstring_view text, bool forced, int32_t level) override {
-    L.Add("note '" + Narrow(text) + "'" + (forced ? " forced" : "") + " level " + std::to_string(level));
-  }
 };
 
 // The same screen the worker polls: one window in front for both.
@@ -139,12 +76,12 @@ struct FakeScreen : ForegroundPort {
 };
 
 struct FakeDesktop : DesktopRestorePort {
-  Log& L;
-  explicit FakeDesktop(Log& l) : L(l) {}
+  EventLog& L;
+  explicit FakeDesktop(EventLog& l) : L(l) {}
   void ForegroundChanged(TWindowHandle window) override { L.Add("desktop sees " + std::to_string(window)); }
 };
 
-constexpr TWindowHandle MainWnd = 0x1000, Editor = 0x2000, Game = 0x3000, Note = 0x4000;
+constexpr TWindowHandle MainWnd = 0x1000, EditorWnd = 0x2000, Game = 0x3000, Note = 0x4000;
 constexpr uint32_t PopupStyle = 0x80000000;
 constexpr uint32_t OverlappedWindowStyle = 0x00CF0000;  // caption, frame, minimise and maximise boxes
 
@@ -155,17 +92,19 @@ constexpr Key LCtrl{162, 29}, KeyA{'A', 30}, KeyB{'B', 48};
 
 using Lines = std::vector<std::string>;
 
-class WorkerTest : public ::testing::Test {
+class WorkerTest : public ::testing::Test, protected THookRig {
  protected:
+  WorkerTest() : THookRig(TPoint{10, 10}) {}
   void SetUp() override {
-    Sink.Mouse = &Mouse;
-    Sink.Keyboard = &Keyboard;
+    LoopBack();
+    Sink.Log = &Events;
+    Sink.Describe = DescribeProbe;
     Tracker.SetMainWindow(MainWnd);
     Tracker.RegisterOwnWindow(Note);
     Shared.ScreenWidth = 1280;
     Shared.ScreenHeight = 1024;
-    System.Foreground = Editor;
-    Shared.ForegroundWnd = Editor;  // the first tick sees it as the foreground's first value
+    System.Foreground = EditorWnd;
+    Shared.ForegroundWnd = EditorWnd;  // the first tick sees it as the foreground's first value
     Worker.SetHooksCheck(true);
   }
   void Ticks(int n) {
@@ -180,17 +119,8 @@ class WorkerTest : public ::testing::Test {
   }
   void Press(Key k) { Keyboard.KeyboardHookProc({k.Vk, k.Scan, 0, 1000}); }
 
-  Log Events;
-  TSharedState Shared;
+  EventLog Events;
   TConfigState Config;
-  TCustomInputTable Table;
-  Settings Cfg;
-  NoEditor NoUi;
-  TTypedChars Typed;
-  TMouseHook Mouse{Table, Cfg, Shared, NoUi, Typed, {10, 10}};
-  TKeyboardHook Keyboard{Table, Shared, NoUi, Typed};
-  LoopbackSink Sink{Events};
-  TSyntheticInput Input{Shared, Mouse, Sink};
   FakeSystem System;
   QueueingGui Gui;
   FakeWindows Windows{Events};
@@ -260,7 +190,7 @@ TEST_F(WorkerTest, ProbingWaitsWithNothingInFrontInStandbyOrUnderAGame) {
   RunGui();
   for (const Case& c : cases) {
     for (int32_t start : {0, ProbeSent, -5, ProbeFailed}) {
-      System.Foreground = Editor;
+      System.Foreground = EditorWnd;
       Shared.Suspending = false;
       Shared.Fullscreen = false;
       c.Set();
@@ -339,25 +269,21 @@ TEST(HookFailureTest, RestartWaitsLongerForEachRestartWithinFifteenSeconds) {
       {100, 100, 100},       {250, 100, 100},
   };
   for (const Case& c : cases) {
-    Log events;
-    TSharedState shared;
+    EventLog events;
+    THookRig rig;
+    rig.LoopBack();
+    rig.Sink.Log = &events;
+    rig.Sink.Describe = DescribeProbe;
+    TSharedState& shared = rig.Shared;
     TConfigState config;
-    TTypedChars typed;
     FakeSystem system;
     QueueingGui gui;
     FakeWindows windows(events);
     FakeNotes notes(events);
     FakeScreen screen(system);
-    TCustomInputTable table;
-    Settings cfg;
-    NoEditor noUi;
-    TMouseHook mouse(table, cfg, shared, noUi, typed, {0, 0});
-    TKeyboardHook keyboard(table, shared, noUi, typed);
-    LoopbackSink sink(events);
-    TSyntheticInput input(shared, mouse, sink);
-    TForegroundTracker tracker({shared, config, typed, screen, gui, windows, notes});
+    TForegroundTracker tracker({shared, config, rig.Typed, screen, gui, windows, notes});
     system.Tick = 0xFFFFF000;  // the tick count wraps meanwhile
-    TMainWorkThread worker({shared, input, tracker, keyboard.PressedKeys(), system, gui, windows, nullptr,
+    TMainWorkThread worker({shared, rig.Input, tracker, rig.Keyboard.PressedKeys(), system, gui, windows, nullptr,
                             c.RestartedAs});
     system.Tick += c.MsSinceStart;
 
@@ -478,8 +404,8 @@ TEST_F(WorkerTest, ForegroundPollFeedsTheHandlerOncePerChange) {
   Worker.SetHooksCheck(false);
   Shared.KbdIdleTicks = StaleKeyTicks;  // no sweep in the queue
   Shared.ForegroundWnd = 0;
-  System.Foreground = Editor;
-  System.ThreadIds[Editor] = 77;
+  System.Foreground = EditorWnd;
+  System.ThreadIds[EditorWnd] = 77;
   System.ThreadIds[Game] = 88;
   Typed.Append({30, 'A', false});
 
@@ -487,7 +413,7 @@ TEST_F(WorkerTest, ForegroundPollFeedsTheHandlerOncePerChange) {
   EXPECT_EQ(Shared.ForegroundWnd.load(), 0u) << "the handler runs in the GUI thread";
   ASSERT_EQ(Gui.Pending(), 1u);
   RunGui();
-  EXPECT_EQ(Shared.ForegroundWnd.load(), Editor);
+  EXPECT_EQ(Shared.ForegroundWnd.load(), EditorWnd);
   EXPECT_EQ(Shared.ForegroundThreadId.load(), 77u);
   EXPECT_TRUE(Typed.Copy().empty()) << "the word typed before belongs to the other window";
 
@@ -497,13 +423,13 @@ TEST_F(WorkerTest, ForegroundPollFeedsTheHandlerOncePerChange) {
   System.Foreground = 0;  // between two windows
   Ticks(3);
   EXPECT_EQ(Gui.Pending(), 0u);
-  EXPECT_EQ(Shared.ForegroundWnd.load(), Editor);
+  EXPECT_EQ(Shared.ForegroundWnd.load(), EditorWnd);
 
   System.Foreground = Note;  // Pelorin's own note: fed once, ignored by the handler
   Ticks(5);
   EXPECT_EQ(Gui.Pending(), 1u);
   RunGui();
-  EXPECT_EQ(Shared.ForegroundWnd.load(), Editor);
+  EXPECT_EQ(Shared.ForegroundWnd.load(), EditorWnd);
 
   System.Foreground = Game;
   Ticks(3);
@@ -512,8 +438,8 @@ TEST_F(WorkerTest, ForegroundPollFeedsTheHandlerOncePerChange) {
   EXPECT_EQ(Shared.ForegroundWnd.load(), Game);
   EXPECT_EQ(Shared.ForegroundThreadId.load(), 88u);
 
-  Shared.ForegroundWnd = Editor;  // the event hook saw the switch first
-  System.Foreground = Editor;
+  Shared.ForegroundWnd = EditorWnd;  // the event hook saw the switch first
+  System.Foreground = EditorWnd;
   Ticks(2);
   EXPECT_EQ(Gui.Pending(), 0u) << "nothing to feed when the event already arrived";
 }
@@ -528,8 +454,8 @@ TEST_F(WorkerTest, ForegroundChangeSetsMainWindowActiveAndReachesTheDesktopOnceP
     Lines Expected;
   };
   const std::vector<Step> steps = {
-      {Editor, false, false, {"desktop sees 8192"}},   // the first value counts as a change
-      {Editor, false, false, {}},
+      {EditorWnd, false, false, {"desktop sees 8192"}},   // the first value counts as a change
+      {EditorWnd, false, false, {}},
       {MainWnd, false, true, {"desktop sees 4096"}},
       {MainWnd, false, true, {}},
       {Game, false, false, {"desktop sees 12288"}},
@@ -551,15 +477,15 @@ TEST_F(WorkerTest, FullScreenIsDetectedOnAChangeOnlyWithTheOptionAndPelorinOn) {
   Shared.KbdIdleTicks = StaleKeyTicks;
   Screen.Styles[Game] = PopupStyle;
   Screen.Rects[Game] = {0, 0, 1280, 1024};
-  Screen.Styles[Editor] = OverlappedWindowStyle;
-  Screen.Rects[Editor] = {0, 0, 1280, 1024};
+  Screen.Styles[EditorWnd] = OverlappedWindowStyle;
+  Screen.Rects[EditorWnd] = {0, 0, 1280, 1024};
   struct Case {
     bool Option, AppEnabled, Detected;
   };
   for (Case c : {Case{true, true, true}, Case{false, true, false}, Case{true, false, false}}) {
     Tracker.SetDisableInGame(c.Option);
     Shared.AppEnabled = c.AppEnabled;
-    Shared.ForegroundWnd = Editor;
+    Shared.ForegroundWnd = EditorWnd;
     Ticks(1);
     RunGui();
     Shared.ForegroundWnd = Game;
@@ -568,7 +494,7 @@ TEST_F(WorkerTest, FullScreenIsDetectedOnAChangeOnlyWithTheOptionAndPelorinOn) {
     EXPECT_EQ(Shared.CheckedInputsEnabled.load(), !c.Detected);
     Lines lines = RunGui();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "note 'Checked Inputs disabled' level -1"), c.Detected ? 1 : 0);
-    Shared.ForegroundWnd = Editor;
+    Shared.ForegroundWnd = EditorWnd;
     Ticks(1);
     RunGui();
     EXPECT_FALSE(Shared.Fullscreen.load()) << "a game in front leaves nothing behind";

@@ -43,6 +43,9 @@ TEST(Brightness, WithoutAMonitorNothingChanges) {
   EXPECT_FALSE(b.Available());
   EXPECT_FALSE(b.ReadBrightness());
   b.WriteBrightness();
+  EXPECT_EQ(b.ReadMonitor(), std::nullopt);
+  EXPECT_FALSE(b.WriteMonitor(40));
+  b.Store({10, 20, 30});
   b.StepUp();
   b.SetCur(40);
   ExpectValues(b, {0, 0, 100}, "the initial values stay");

@@ -1,4 +1,5 @@
 #include "commands/CustomInputThread.h"
+#include "input/InputCatalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -6,51 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "HookRig.h"
+
 namespace pelorin {
 namespace {
 
-// Everything the thread does, in order, as readable lines.
-struct Log {
-  std::vector<std::string> Lines;
-  void Add(std::string line) { Lines.push_back(std::move(line)); }
-};
-
-std::string Narrow(std::wstring_view w) { return std::string(w.begin(), w.end()); }
-
-struct RecordingSink : SyntheticInputPort {
-  Log& L;
-  explicit RecordingSink(Log& l) : L(l) {}
-  uintptr_t CurrentExtraInfo() override { return 0; }
-  void SendBatch(const TInputBatch& batch) override {
-    for (const TInputRecord& r : batch) {
-      if (r.Kind == InputKind::Keyboard)
-        L.Add(std::string((r.Key.Flags & KeyFlag::KeyUp) ? "key up " : "key down ") + std::to_string(r.Key.Vk) +
-              (r.Key.Time == OwnInputMark ? " marked" : " UNMARKED"));
-      else
-        L.Add("mouse " + std::to_string(r.Mouse.Flags) + " data " + std::to_string(r.Mouse.MouseData) +
-              (r.Mouse.Time == OwnInputMark ? " marked" : " UNMARKED"));
-    }
-  }
-  void PutPointerAt(TPoint) override {}
-};
-
-struct NoWindow : MouseHookPort {
-  bool ChoiceComboFocused() override { return false; }
-  TRect MainWindowRect() override { return {}; }
-};
-
-struct FakeNotes : NotePort {
-  Log& L;
-  explicit FakeNotes(Log& l) : L(l) {}
-  void ShowNote(std::wstring_view text, bool forced, int32_t level) override {
-    L.Add("note '" + Narrow(text) + "'" + (forced ? " forced" : "") + " level " + std::to_string(level));
-  }
-};
-
 struct FakeVolume : VolumePort {
-  Log& L;
+  EventLog& L;
   int Level = 50;
-  explicit FakeVolume(Log& l) : L(l) {}
+  explicit FakeVolume(EventLog& l) : L(l) {}
   int ChangeVolume(bool up, int step) override {
     Level += up ? step : -step;
     L.Add(std::string("volume ") + (up ? "+" : "-") + std::to_string(step));
@@ -59,9 +24,9 @@ struct FakeVolume : VolumePort {
 };
 
 struct FakeMonitor : BrightnessPort {
-  Log& L;
+  EventLog& L;
   uint32_t Min = 0, CurValue = 70, Max = 100;
-  explicit FakeMonitor(Log& l) : L(l) {}
+  explicit FakeMonitor(EventLog& l) : L(l) {}
   bool Read(uint32_t& min, uint32_t& cur, uint32_t& max) override {
     L.Add("monitor read");
     min = Min;
@@ -77,9 +42,9 @@ struct FakeMonitor : BrightnessPort {
 };
 
 struct FakeSystem : CommandSystemPort {
-  Log& L;
+  EventLog& L;
   uint32_t Tick = 100000;
-  explicit FakeSystem(Log& l) : L(l) {}
+  explicit FakeSystem(EventLog& l) : L(l) {}
   void ShellExecute(const std::wstring& file, const std::wstring& params, const std::wstring& folder) override {
     L.Add("run '" + Narrow(file) + "' '" + Narrow(params) + "' in '" + Narrow(folder) + "'");
   }
@@ -88,27 +53,12 @@ struct FakeSystem : CommandSystemPort {
   void ThreadStarted() override { L.Add("started"); }
   void ThreadEnding() override { L.Add("ending"); }
   void UnexpectedException() override { L.Add("UNEXPECTED"); }
-};
-
-// Queued GUI work waits until the test runs it, so a test sees that it was queued and not run
-// in the command thread.
-struct QueueingGui : GuiThreadPort {
-  std::vector<std::function<void()>> Queued;
-  bool Synchronize(const std::function<void()>& work) override {
-    work();
-    return true;
-  }
-  void Queue(std::function<void()> work) override { Queued.push_back(std::move(work)); }
-  void RunQueued() {
-    auto work = std::move(Queued);
-    Queued.clear();
-    for (auto& w : work) w();
-  }
+  TWakeSignal* ActionWake() override { return nullptr; }
 };
 
 struct FakeWindows : CommandWindowsPort {
-  Log& L;
-  explicit FakeWindows(Log& l) : L(l) {}
+  EventLog& L;
+  explicit FakeWindows(EventLog& l) : L(l) {}
   void OpenClipboardManager() override { L.Add("gui clipboard manager"); }
   void ShowMainWindow() override { L.Add("gui show main window"); }
   void ToggleCheckedInputs() override { L.Add("gui toggle checked inputs"); }
@@ -121,8 +71,16 @@ struct FakeWindows : CommandWindowsPort {
   void MarkSettingsChanged() override { L.Add("gui settings changed"); }
 };
 
-class CommandThreadTest : public ::testing::Test {
+struct FakeLayout : LayoutCommandsPort {
+  EventLog& L;
+  explicit FakeLayout(EventLog& l) : L(l) {}
+  void Retype() override { L.Add("retype"); }
+  void AutoSwitchCheck() override { L.Add("auto switch check"); }
+};
+
+class CommandThreadTest : public ::testing::Test, protected THookRig {
  protected:
+  CommandThreadTest() { Sink.Log = &Events; }
   void Row(std::wstring_view command, std::optional<TKeyChordRecord> keys = std::nullopt) {
     ASSERT_TRUE(Table.AddRow(command, keys, L"Left Alt + " + std::to_wstring(Table.RowCount()), StateChord));
   }
@@ -136,15 +94,7 @@ class CommandThreadTest : public ::testing::Test {
     return Events.Lines;
   }
 
-  Log Events;
-  TCustomInputTable Table;
-  Settings Cfg;
-  TSharedState Shared;
-  NoWindow Window;
-  TTypedChars Typed;
-  TMouseHook Mouse{Table, Cfg, Shared, Window, Typed, {0, 0}};
-  RecordingSink Sink{Events};
-  TSyntheticInput Input{Shared, Mouse, Sink};
+  EventLog Events;
   FakeNotes Notes{Events};
   FakeVolume Volume{Events};
   FakeMonitor Monitor{Events};
@@ -202,14 +152,34 @@ TEST_F(CommandThreadTest, RepeatedVolumeStepsGrowToFourAndAReleaseResetsThem) {
   EXPECT_EQ(Run(1)[0], "volume +1");
 }
 
-TEST_F(CommandThreadTest, OnlyTheLastCodeWrittenWithinOnePollRuns) {
+// Rows fired before the thread's turn all run, oldest first, in one turn.
+TEST_F(CommandThreadTest, EveryCodeWrittenBeforeATurnRunsInOrder) {
   Row(L"Reboot");
   Row(L"Sleep");
   Shared.PostAction(1);
   Shared.PostAction(2);
-  ASSERT_TRUE(Thread.RunOnce());
-  EXPECT_EQ(Events.Lines, (Lines{"note 'Sleep' level -1", "power 1"}));
-  EXPECT_FALSE(Thread.RunOnce()) << "the slot is empty again";
+  EXPECT_EQ(Thread.RunPending(), 2);
+  EXPECT_EQ(Events.Lines, (Lines{"note 'Reboot' level -1", "power 4", "note 'Sleep' level -1", "power 1"}));
+  EXPECT_FALSE(Thread.RunOnce()) << "the queue is empty again";
+  EXPECT_EQ(Thread.RunPending(), 0);
+}
+
+// What lost rows with a single slot: a row fired by a button, then a typed key 10 ms later
+// asking for an auto-switch check before the thread's turn. Both go through the real hooks.
+TEST_F(CommandThreadTest, AButtonRowAndAnAutoSwitchCheckRightAfterItBothRun) {
+  FakeLayout layout(Events);
+  TCustomInputThread thread({Table, Shared, Mouse, Input, Notes, Volume, Brightness, System, Gui, Windows, &layout});
+  const uint8_t vks[] = {'X'}, scans[] = {45};
+  ASSERT_TRUE(Table.AddRow(L"X", TKeyChordRecord::FromKeys(vks, scans), InputCatalogue[inpMiddleButton], StateMouse));
+  Shared.OtherLayoutLang = 0x419;  // a second layout: typing keys are logged for the check
+
+  EXPECT_EQ(Mouse.MouseHookProc({MouseMsg::MButtonDown, 0, 0, 0, 5000}), HookVerdict::Eat);
+  EXPECT_EQ(Mouse.MouseHookProc({MouseMsg::MButtonUp, 0, 0, 0, 5005}), HookVerdict::Eat);
+  EXPECT_EQ(Keyboard.KeyboardHookProc({'A', 30, 0, 5015}), HookVerdict::Pass);
+  EXPECT_EQ(Keyboard.KeyboardHookProc({'S', 31, 0, 5025}), HookVerdict::Pass) << "a second key: one check waits";
+
+  EXPECT_EQ(thread.RunPending(), 2);
+  EXPECT_EQ(Events.Lines, (Lines{"key down 88 marked", "key up 88 marked", "note 'X' level -1", "auto switch check"}));
 }
 
 TEST_F(CommandThreadTest, BrightnessStepUsesAOneSecondCacheAndAlwaysWrites) {
@@ -272,17 +242,55 @@ TEST_F(CommandThreadTest, WheelNotchGoesInTheLastAcceptedDirection) {
   EXPECT_EQ(Run(ActionWheelNotch)[0], "mouse 2048 data 120 marked");
 }
 
-TEST_F(CommandThreadTest, ThreadPollsTheSlotUntilStopped) {
+// Codes that came without a wake are still taken at the next interval.
+TEST_F(CommandThreadTest, ThreadPollsTheQueueUntilStopped) {
   Row(L"Hibernate");
   TCustomInputThread thread({Table, Shared, Mouse, Input, Notes, Volume, Brightness, System, Gui, Windows, nullptr},
                             std::chrono::milliseconds(1));
   thread.Start();
-  Shared.PostAction(1);
-  for (int i = 0; i < 5000 && Shared.PendingAction.load() != NoAction; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_EQ(Shared.PendingAction.Push(1), TActionQueue::PushResult::Queued);  // no wake
+  EXPECT_TRUE(Events.WaitForLines(3));
   thread.Stop();
-  EXPECT_EQ(Shared.PendingAction.load(), NoAction);
+  EXPECT_TRUE(Shared.PendingAction.Empty());
   EXPECT_EQ(Events.Lines, (Lines{"started", "note 'Hibernate' level -1", "power 2", "ending"}));
+}
+
+// Posting wakes the thread: with an interval far beyond the wait below, the actions can only
+// have run because they were posted. Everything posted meanwhile runs in order.
+TEST_F(CommandThreadTest, PostingWakesTheThreadLongBeforeItsInterval) {
+  Row(L"Hibernate");
+  Row(L"Sleep");
+  TCustomInputThread thread({Table, Shared, Mouse, Input, Notes, Volume, Brightness, System, Gui, Windows, nullptr},
+                            std::chrono::hours(1));
+  thread.Start();
+  ASSERT_TRUE(Events.WaitForLines(1)) << "the thread did not start";
+  Shared.PostAction(1);
+  ASSERT_TRUE(Events.WaitForLines(3, std::chrono::seconds(10))) << "posting did not wake the thread";
+  Shared.PostAction(2);
+  Shared.PostAction(1);
+  ASSERT_TRUE(Events.WaitForLines(7, std::chrono::seconds(10)));
+  thread.Stop();
+  EXPECT_EQ(Events.Lines, (Lines{"started", "note 'Hibernate' level -1", "power 2", "note 'Sleep' level -1",
+                                 "power 1", "note 'Hibernate' level -1", "power 2", "ending"}));
+  EXPECT_EQ(Shared.ActionWake.load(), nullptr) << "a stopped thread is no longer woken";
+}
+
+// An exception that escapes a command ends the thread through the fatal path, once, and the
+// thread still cleans up.
+TEST_F(CommandThreadTest, AnEscapingExceptionEndsTheThreadThroughTheUnexpectedPath) {
+  struct ThrowingNotes : NotePort {
+    void ShowNote(std::wstring_view, bool, int32_t) override { throw std::runtime_error("broken"); }
+  } notes;
+  Row(L"Hibernate");
+  TCustomInputThread thread({Table, Shared, Mouse, Input, notes, Volume, Brightness, System, Gui, Windows, nullptr},
+                            std::chrono::hours(1));
+  thread.Start();
+  Shared.PostAction(1);
+  ASSERT_TRUE(Events.WaitForLines(3));
+  Shared.PostAction(1);  // nobody takes it any more
+  thread.Stop();
+  EXPECT_EQ(Events.Lines, (Lines{"started", "UNEXPECTED", "ending"}));
+  EXPECT_EQ(Shared.TakeAction(), 1);
 }
 
 }  // namespace

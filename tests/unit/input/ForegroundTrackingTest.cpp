@@ -8,15 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "CoreFakes.h"
+
 namespace pelorin {
 namespace {
-
-struct Log {
-  std::vector<std::string> Lines;
-  void Add(std::string line) { Lines.push_back(std::move(line)); }
-};
-
-std::string Narrow(std::wstring_view w) { return std::string(w.begin(), w.end()); }
 
 struct FakeScreen : ForegroundPort {
   std::map<TWindowHandle, uint32_t> Styles;
@@ -31,27 +26,10 @@ struct FakeScreen : ForegroundPort {
   bool NoteRunning() override { return Note; }
 };
 
-struct QueueingGui : GuiThreadPort {
-  std::vector<std::function<void()>> Queued;
-  bool Synchronize(const std::function<void()>& work) override {
-    work();
-    return true;
-  }
-  void Queue(std::function<void()> work) override { Queued.push_back(std::move(work)); }
-};
-
 struct FakeSwitch : InputsSwitchPort {
-  Log& L;
-  explicit FakeSwitch(Log& l) : L(l) {}
+  EventLog& L;
+  explicit FakeSwitch(EventLog& l) : L(l) {}
   void RefreshInputsCaption() override { L.Add("gui inputs caption"); }
-};
-
-struct FakeNotes : NotePort {
-  Log& L;
-  explicit FakeNotes(Log& l) : L(l) {}
-  void ShowNote(std::wstring_view text, bool forced, int32_t level) override {
-    L.Add("note '" + Narrow(text) + "'" + (forced ? " forced" : "") + " level " + std::to_string(level));
-  }
 };
 
 constexpr uint32_t PopupStyle = 0x80000000;
@@ -76,15 +54,13 @@ class ForegroundTest : public ::testing::Test {
   }
   // Runs the queued GUI work and returns what it did.
   Lines RunGui() {
-    auto work = std::move(Gui.Queued);
-    Gui.Queued.clear();
-    for (auto& w : work) w();
+    Gui.RunQueued();
     Lines lines = std::move(Events.Lines);
     Events.Lines.clear();
     return lines;
   }
 
-  Log Events;
+  EventLog Events;
   TSharedState Shared;
   TConfigState Config;
   TTypedChars Typed;

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "HookRig.h"
+
 namespace pelorin {
 namespace {
 
@@ -14,38 +16,21 @@ struct Key {
 constexpr Key LCtrl{162, 29}, LAlt{164, 56}, LShift{160, 42}, KeyT{'T', 20}, KeyC{'C', 46}, KeyA{'A', 30},
     Esc{27, 1}, F1{112, 59}, Caps{20, 58}, Backspace{8, 14}, Enter{13, 28}, ArrowUp{38, 72};
 
-struct FakeEditor : KeyboardHookPort {
-  bool PageActive = true;
-  ChoiceCombo Focused = ChoiceCombo::None;
-  int Selection = 0;
-  bool FormActive = true;
-  bool Caps = false;
-  std::vector<std::wstring> Shown;
-
-  bool CustomInputsPageActive() override { return PageActive; }
-  ChoiceCombo FocusedChoiceCombo() override { return Focused; }
-  int ChoiceComboSelection(ChoiceCombo) override { return Selection; }
-  void ShowCapturedChord(ChoiceCombo, const std::wstring& text) override { Shown.push_back(text); }
-  bool MainFormIsActive() override { return FormActive; }
-  bool CapsLockToggled() override { return Caps; }
-};
-
-class KeyboardHookTest : public ::testing::Test {
+class KeyboardHookTest : public ::testing::Test, protected THookRig {
  protected:
-  HookVerdict Down(Key k, uint32_t time = 1000) { return Hook.KeyboardHookProc({k.Vk, k.Scan, 0, time}); }
-  HookVerdict Up(Key k, uint32_t time = 1000) { return Hook.KeyboardHookProc({k.Vk, k.Scan, KeyReleasedFlag, time}); }
+  KeyboardHookTest() {
+    Editor.PageActive = true;
+    Editor.Selection = 0;
+    Editor.FormActive = true;
+  }
+  HookVerdict Down(Key k, uint32_t time = 1000) { return Keyboard.KeyboardHookProc({k.Vk, k.Scan, 0, time}); }
+  HookVerdict Up(Key k, uint32_t time = 1000) { return Keyboard.KeyboardHookProc({k.Vk, k.Scan, KeyReleasedFlag, time}); }
   void BindChord(std::wstring_view command, std::wstring_view chord, int state = StateChord) {
     ASSERT_TRUE(Table.AddRow(command, std::nullopt, chord, state));
   }
   void ReleaseAll(std::initializer_list<Key> keys) {
     for (Key k : keys) Up(k);
   }
-
-  TCustomInputTable Table;
-  TSharedState Shared;
-  FakeEditor Editor;
-  TTypedChars Typed;
-  TKeyboardHook Hook{Table, Shared, Editor, Typed};
 };
 
 TEST_F(KeyboardHookTest, ChordFiresInAnyPressOrderButNotWithAnExtraKey) {
@@ -64,7 +49,7 @@ TEST_F(KeyboardHookTest, ChordFiresInAnyPressOrderButNotWithAnExtraKey) {
     EXPECT_EQ(Shared.TakeAction() == 1, c.Fires) << "case with " << c.Keys.size() << " keys";
     EXPECT_EQ(last, c.Fires ? HookVerdict::Eat : HookVerdict::Pass);
     for (Key k : c.Keys) Up(k);
-    EXPECT_EQ(Hook.PressedKeys().Count(), 0);
+    EXPECT_EQ(Keyboard.PressedKeys().Count(), 0);
   }
 }
 
@@ -75,7 +60,7 @@ TEST_F(KeyboardHookTest, OnlyTheCompletingKeyOfABoundChordIsSwallowedDownAndUp) 
   EXPECT_EQ(Shared.TakeAction(), 1);
   EXPECT_EQ(Down(KeyT), HookVerdict::Eat) << "the system's key repeat fires again";
   EXPECT_EQ(Shared.TakeAction(), 1);
-  EXPECT_EQ(Hook.PressedKeys().Count(), 2) << "a repeat is not listed twice";
+  EXPECT_EQ(Keyboard.PressedKeys().Count(), 2) << "a repeat is not listed twice";
   EXPECT_EQ(Up(KeyT), HookVerdict::Eat);
   EXPECT_EQ(Up(LCtrl), HookVerdict::Pass);
   EXPECT_EQ(Down(KeyC), HookVerdict::Pass) << "an unbound key";
@@ -115,16 +100,16 @@ TEST_F(KeyboardHookTest, ChordIsCapturedIntoTheFocusedEditorComboAndNeverReaches
   EXPECT_EQ(Down(KeyC), HookVerdict::Eat);
   EXPECT_EQ(Editor.Shown, (std::vector<std::wstring>{L"Left Ctrl", L"Left Ctrl + C"}));
   EXPECT_EQ(Shared.TakeAction(), NoAction) << "the bound chord does not fire while captured";
-  EXPECT_FALSE(Hook.CapturedChord()) << "only the command combo records keys";
+  EXPECT_FALSE(Keyboard.CapturedChord()) << "only the command combo records keys";
   EXPECT_EQ(Up(KeyC), HookVerdict::Eat);
   EXPECT_EQ(Up(LCtrl), HookVerdict::Eat);
 
   Editor.Focused = ChoiceCombo::Command;
   Down(LCtrl);
   Down(KeyA);
-  ASSERT_TRUE(Hook.CapturedChord());
+  ASSERT_TRUE(Keyboard.CapturedChord());
   const uint8_t vks[] = {162, 'A'}, scans[] = {29, 30};
-  EXPECT_EQ(*Hook.CapturedChord(), *TKeyChordRecord::FromKeys(vks, scans));
+  EXPECT_EQ(*Keyboard.CapturedChord(), *TKeyChordRecord::FromKeys(vks, scans));
   ReleaseAll({KeyA, LCtrl});
 }
 
@@ -224,11 +209,11 @@ TEST_F(KeyboardHookTest, ProbeKeyIsAlwaysSwallowedAndNeverLogged) {
   Shared.KbdIdleTicks = 5;
   for (uint32_t time : {0u, OwnInputMark}) {
     for (uint32_t flags : {KeyReleasedFlag, 0u})
-      EXPECT_EQ(Hook.KeyboardHookProc({255, 255, flags, time}), HookVerdict::Eat);
+      EXPECT_EQ(Keyboard.KeyboardHookProc({255, 255, flags, time}), HookVerdict::Eat);
   }
   EXPECT_EQ(Shared.KeyboardProbe, ProbeAnswered);
   EXPECT_EQ(Shared.KbdIdleTicks, 5);
-  EXPECT_EQ(Hook.PressedKeys().Count(), 0);
+  EXPECT_EQ(Keyboard.PressedKeys().Count(), 0);
   EXPECT_TRUE(Typed.Copy().empty());
 }
 
@@ -239,12 +224,12 @@ TEST_F(KeyboardHookTest, OwnInputChangesNoState) {
   Shared.VolumeStep = 4;
   Typed.Append({16, 'Q', false});
   for (uint32_t flags : {0u, KeyReleasedFlag}) {
-    for (Key k : {KeyA, Enter, Esc}) EXPECT_EQ(Hook.KeyboardHookProc({k.Vk, k.Scan, flags, OwnInputMark}), HookVerdict::Pass);
+    for (Key k : {KeyA, Enter, Esc}) EXPECT_EQ(Keyboard.KeyboardHookProc({k.Vk, k.Scan, flags, OwnInputMark}), HookVerdict::Pass);
   }
   EXPECT_EQ(Shared.TakeAction(), NoAction);
   EXPECT_EQ(Shared.KbdIdleTicks, 5);
   EXPECT_EQ(Shared.VolumeStep, 4);
-  EXPECT_EQ(Hook.PressedKeys().Count(), 0);
+  EXPECT_EQ(Keyboard.PressedKeys().Count(), 0);
   EXPECT_EQ(Typed.Copy().size(), 1u);
 }
 
@@ -260,13 +245,13 @@ TEST_F(KeyboardHookTest, SeventeenthKeyPassesFiresNothingAndLeavesTheListIntact)
   EXPECT_EQ(Shared.TakeAction(), 1);
   EXPECT_EQ(Down(KeyA), HookVerdict::Pass) << "no room for a 17th";
   EXPECT_EQ(Shared.TakeAction(), NoAction);
-  EXPECT_EQ(Hook.PressedKeys().Count(), 16);
-  EXPECT_EQ(Hook.PressedKeys()[15].Name.View(), "Numeric 5");
+  EXPECT_EQ(Keyboard.PressedKeys().Count(), 16);
+  EXPECT_EQ(Keyboard.PressedKeys()[15].Name.View(), "Numeric 5");
   EXPECT_EQ(Up(KeyA), HookVerdict::Pass);
   EXPECT_EQ(Up(keys.back()), HookVerdict::Eat);
-  EXPECT_EQ(Hook.PressedKeys().Count(), 15);
+  EXPECT_EQ(Keyboard.PressedKeys().Count(), 15);
   EXPECT_EQ(Down(KeyA), HookVerdict::Pass);
-  EXPECT_EQ(Hook.PressedKeys()[15].Name.View(), "A");
+  EXPECT_EQ(Keyboard.PressedKeys()[15].Name.View(), "A");
 }
 
 TEST(PressedKeys, RemoveTakesEveryEntryOfTheNameAndReportsTheFirstFlag) {

@@ -5,27 +5,20 @@
 
 #include <vector>
 
+#include "HookRig.h"
+
 namespace pelorin {
 namespace {
 
-struct FakeWindow : MouseHookPort {
-  bool ComboFocused = false;
-  TRect Rect{100, 100, 400, 300};
-  bool ChoiceComboFocused() override { return ComboFocused; }
-  TRect MainWindowRect() override { return Rect; }
-};
-
-struct FakeTypedChars : TypedCharsPort {
-  int Clears = 0;
-  void ClearTypedChars() override { ++Clears; }
-};
-
-class MouseHookTest : public ::testing::Test {
+class MouseHookTest : public ::testing::Test, protected THookRig {
  protected:
-  MouseHookTest() { Shared.ScreenHeight = 1080; }
+  MouseHookTest() : THookRig(TPoint{100, 500}) {
+    Shared.ScreenHeight = 1080;
+    Editor.Rect = {100, 100, 400, 300};
+  }
 
   HookVerdict Send(uint32_t message, int32_t x, int32_t y, uint32_t data, uint32_t time) {
-    return Hook.MouseHookProc({message, x, y, data, time});
+    return Mouse.MouseHookProc({message, x, y, data, time});
   }
   HookVerdict Move(int32_t x, int32_t y, uint32_t time) { return Send(MouseMsg::Move, x, y, 0, time); }
   HookVerdict Wheel(bool up, uint32_t time) {
@@ -54,13 +47,6 @@ class MouseHookTest : public ::testing::Test {
   void Bind(std::wstring_view command, int inputItem, int state = StateMouse) {
     ASSERT_TRUE(Table.AddRow(command, std::nullopt, InputCatalogue[inputItem], state));
   }
-
-  TCustomInputTable Table;
-  Settings Cfg;
-  TSharedState Shared;
-  FakeWindow Window;
-  FakeTypedChars Typed;
-  TMouseHook Hook{Table, Cfg, Shared, Window, Typed, TPoint{100, 500}};
 };
 
 // With a 1080-pixel screen and the defaults the distance threshold is 486 pixels.
@@ -90,7 +76,7 @@ TEST_F(MouseHookTest, ShakeDriftAcrossMustStayUnderHalfTheThreshold) {
                                    {0, 487, true}, {0, 486, false}}) {
     TCustomInputTable table;
     table.AddRow(L"Sleep", std::nullopt, InputCatalogue[inpShakeHorizontal], StateMouse);
-    TMouseHook hook(table, Cfg, Shared, Window, Typed, {100, 500});
+    TMouseHook hook(table, Cfg, Shared, Editor, Typed, {100, 500});
     uint32_t t = 10000;
     hook.MouseHookProc({MouseMsg::Move, 100, 500, 0, t});
     for (int x : {300, 500, 700}) hook.MouseHookProc({MouseMsg::Move, x, 500, 0, ++t});
@@ -107,7 +93,7 @@ TEST_F(MouseHookTest, SpeedThresholdIsInclusiveAndEqualTimeStampsCountAsOneMilli
   for (Case c : std::vector<Case>{{175, 1, true}, {175, 0, true}, {174, 1, false}, {174, 0, false}, {350, 2, true}}) {
     TCustomInputTable table;
     table.AddRow(L"Sleep", std::nullopt, InputCatalogue[inpShakeHorizontal], StateMouse);
-    TMouseHook hook(table, Cfg, Shared, Window, Typed, {0, 500});
+    TMouseHook hook(table, Cfg, Shared, Editor, Typed, {0, 500});
     uint32_t t = 5000;
     hook.MouseHookProc({MouseMsg::Move, 0, 500, 0, t});
     int x = 0;
@@ -143,12 +129,12 @@ TEST_F(MouseHookTest, SamePositionUpdatesTheTimeButNotTheDetector) {
   uint32_t t = 100;
   Move(100, 500, t);
   Move(400, 500, ++t);  // fast, forward
-  TShakeAxis before = Hook.AxisX();
+  TShakeAxis before = Mouse.AxisX();
   EXPECT_EQ(Move(400, 500, 900), HookVerdict::Pass);
-  EXPECT_EQ(Hook.LastMoveTime(), 900u);
-  EXPECT_EQ(Hook.AxisX().Max, before.Max);
-  EXPECT_EQ(Hook.AxisX().SlowSince, before.SlowSince);
-  EXPECT_TRUE(Hook.AxisX().Forward);
+  EXPECT_EQ(Mouse.LastMoveTime(), 900u);
+  EXPECT_EQ(Mouse.AxisX().Max, before.Max);
+  EXPECT_EQ(Mouse.AxisX().SlowSince, before.SlowSince);
+  EXPECT_TRUE(Mouse.AxisX().Forward);
 }
 
 TEST_F(MouseHookTest, DisablePelorinShakePostsTheSwitchCode) {
@@ -224,15 +210,15 @@ TEST_F(MouseHookTest, WheelFixReplacesAReversedNotchInAFastRun) {
   Cfg.FixWheelCheck = true;
   uint32_t t = 10000;
   for (int i = 0; i < 10; ++i) EXPECT_EQ(Wheel(true, t + 40 * i), HookVerdict::Pass);  // 10000..10360
-  EXPECT_TRUE(Hook.LastWheelUp());
+  EXPECT_TRUE(Mouse.LastWheelUp());
   EXPECT_EQ(Wheel(false, 10400), HookVerdict::Eat);  // 40 ms gap, run started 400 ms ago
   EXPECT_EQ(Shared.TakeAction(), ActionWheelNotch);
-  EXPECT_TRUE(Hook.LastWheelUp()) << "the run keeps its direction";
+  EXPECT_TRUE(Mouse.LastWheelUp()) << "the run keeps its direction";
   EXPECT_EQ(Wheel(false, 10440), HookVerdict::Eat);
   EXPECT_EQ(Shared.TakeAction(), ActionWheelNotch);
 
   EXPECT_EQ(Wheel(false, 10590), HookVerdict::Pass);  // after a 150 ms gap it is the user's choice
-  EXPECT_FALSE(Hook.LastWheelUp());
+  EXPECT_FALSE(Mouse.LastWheelUp());
   EXPECT_EQ(Shared.TakeAction(), NoAction);
 }
 
@@ -246,7 +232,7 @@ TEST_F(MouseHookTest, WheelFixLeavesEarlyReversalsAndSwitchedOffStateAlone) {
     cfg.FixWheelCheck = c.Fix;
     TSharedState shared;
     shared.AppEnabled = c.Enabled;
-    TMouseHook hook(Table, cfg, shared, Window, Typed, {0, 0});
+    TMouseHook hook(Table, cfg, shared, Editor, Typed, {0, 0});
     for (uint32_t t = 0; t < c.RunMs; t += 40) hook.MouseHookProc({MouseMsg::Wheel, 0, 0, 120u << 16, 5000 + t});
     uint32_t down = static_cast<uint32_t>(static_cast<uint16_t>(-120)) << 16;
     EXPECT_EQ(hook.MouseHookProc({MouseMsg::Wheel, 0, 0, down, 5000 + c.RunMs}), c.Expected)
@@ -255,11 +241,11 @@ TEST_F(MouseHookTest, WheelFixLeavesEarlyReversalsAndSwitchedOffStateAlone) {
 }
 
 TEST_F(MouseHookTest, WheelIsSwallowedWhileTheEditorChoiceHasFocus) {
-  Window.ComboFocused = true;
+  Editor.ComboFocused = true;
   EXPECT_EQ(Wheel(true, 1000), HookVerdict::Pass) << "main window not active";
   Shared.MainWindowActive = true;
   EXPECT_EQ(Wheel(true, 2000), HookVerdict::Eat);
-  Window.ComboFocused = false;
+  Editor.ComboFocused = false;
   EXPECT_EQ(Wheel(true, 3000), HookVerdict::Pass);
 }
 
@@ -267,7 +253,7 @@ TEST_F(MouseHookTest, DoubleClickFixSwallowsAPressRightAfterARelease) {
   for (bool fix : {true, false}) {
     Settings cfg;
     cfg.FixDblClicksCheck = fix;
-    TMouseHook hook(Table, cfg, Shared, Window, Typed, {0, 0});
+    TMouseHook hook(Table, cfg, Shared, Editor, Typed, {0, 0});
     auto left = [&](bool down, uint32_t t) {
       return hook.MouseHookProc({down ? MouseMsg::LButtonDown : MouseMsg::LButtonUp, 0, 0, 0, t});
     };
@@ -286,8 +272,8 @@ TEST_F(MouseHookTest, ProbeMoveIsAnsweredAndSwallowed) {
   Shared.MouseProbe = ProbeSent;
   EXPECT_EQ(Move(700, 700, ProbeMark), HookVerdict::Eat);
   EXPECT_EQ(Shared.MouseProbe, ProbeAnswered);
-  EXPECT_EQ(Hook.Prev(), (TPoint{100, 500}));
-  EXPECT_EQ(Hook.LastMoveTime(), 0u);
+  EXPECT_EQ(Mouse.Prev(), (TPoint{100, 500}));
+  EXPECT_EQ(Mouse.LastMoveTime(), 0u);
 }
 
 TEST_F(MouseHookTest, OwnInputChangesNoState) {
@@ -296,14 +282,14 @@ TEST_F(MouseHookTest, OwnInputChangesNoState) {
   Cfg.FixDblClicksCheck = true;
   Shared.MouseProbe = 7;
   Shared.MainWindowActive = true;
-  Window.ComboFocused = true;
+  Editor.ComboFocused = true;
   for (uint32_t message : {MouseMsg::Move, MouseMsg::LButtonDown, MouseMsg::MButtonDown, MouseMsg::MButtonUp,
                            MouseMsg::XButtonDown, MouseMsg::Wheel})
     EXPECT_EQ(Send(message, 900, 900, 1u << 16, OwnInputMark), HookVerdict::Pass) << std::hex << message;
-  EXPECT_EQ(Hook.Prev(), (TPoint{100, 500}));
-  EXPECT_EQ(Hook.LastMoveTime(), 0u);
-  EXPECT_FALSE(Hook.LeftButtonDown());
-  EXPECT_FALSE(Hook.LastWheelUp());
+  EXPECT_EQ(Mouse.Prev(), (TPoint{100, 500}));
+  EXPECT_EQ(Mouse.LastMoveTime(), 0u);
+  EXPECT_FALSE(Mouse.LeftButtonDown());
+  EXPECT_FALSE(Mouse.LastWheelUp());
   EXPECT_EQ(Shared.TakeAction(), NoAction);
   EXPECT_EQ(Shared.MouseProbe, 7);
   EXPECT_EQ(Typed.Clears, 0);
@@ -323,9 +309,9 @@ TEST_F(MouseHookTest, PickerRecordsPointsOutsideTheWidenedMainWindow) {
     Shared.PickerPoint.Store({-1, -1});
     EXPECT_EQ(Move(c.P.X, c.P.Y, 5000), HookVerdict::Pass);
     EXPECT_EQ(Shared.PickerPoint.Load() == c.P, c.Recorded) << c.P.X << "," << c.P.Y;
-    EXPECT_EQ(Hook.Prev(), c.P);
+    EXPECT_EQ(Mouse.Prev(), c.P);
   }
-  EXPECT_EQ(Hook.LastMoveTime(), 0u) << "the drag does not feed the shake detector";
+  EXPECT_EQ(Mouse.LastMoveTime(), 0u) << "the drag does not feed the shake detector";
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <ostream>
 #include <vector>
 
+#include "HookRig.h"
+
 namespace pelorin {
 
 // Readable failure messages for whole records.
@@ -20,40 +22,18 @@ void PrintTo(const TInputRecord& r, std::ostream* os) {
 
 namespace {
 
-struct NoWindow : MouseHookPort {
-  bool ChoiceComboFocused() override { return false; }
-  TRect MainWindowRect() override { return {}; }
-};
-
-struct NoTypedChars : TypedCharsPort {
-  void ClearTypedChars() override {}
-};
-
-// Records every call in order: a batch, or the pointer put back.
-struct FakeSink : SyntheticInputPort {
-  struct Call {
-    std::vector<TInputRecord> Batch;
-    std::optional<TPoint> Pointer;
-  };
-  uintptr_t ExtraInfo = 0x5EED;
-  std::vector<Call> Calls;
-
-  uintptr_t CurrentExtraInfo() override { return ExtraInfo; }
-  void SendBatch(const TInputBatch& batch) override { Calls.push_back({{batch.begin(), batch.end()}, std::nullopt}); }
-  void PutPointerAt(TPoint p) override { Calls.push_back({{}, p}); }
-};
-
-TInputRecord Mouse(int32_t dx, int32_t dy, int32_t data, uint32_t flags, uint32_t time, uintptr_t extra) {
+TInputRecord MouseRecord(int32_t dx, int32_t dy, int32_t data, uint32_t flags, uint32_t time, uintptr_t extra) {
   return {InputKind::Mouse, {dx, dy, data, flags, time, extra}, {}};
 }
 
-TInputRecord Key(uint16_t vk, uint16_t scan, uint32_t flags, uint32_t time, uintptr_t extra) {
+TInputRecord KeyRecord(uint16_t vk, uint16_t scan, uint32_t flags, uint32_t time, uintptr_t extra) {
   return {InputKind::Keyboard, {}, {vk, scan, flags, time, extra}};
 }
 
-class SyntheticInputTest : public ::testing::Test {
+class SyntheticInputTest : public ::testing::Test, protected THookRig {
  protected:
-  SyntheticInputTest() {
+  SyntheticInputTest() : THookRig(TPoint{300, 400}) {
+    Sink.ExtraInfo = 0x5EED;
     Shared.ScreenWidth = 1920;
     Shared.ScreenHeight = 1080;
   }
@@ -65,15 +45,6 @@ class SyntheticInputTest : public ::testing::Test {
     EXPECT_FALSE(Sink.Calls[0].Pointer.has_value());
     return Sink.Calls[0].Batch;
   }
-
-  TCustomInputTable Table;
-  Settings Cfg;
-  TSharedState Shared;
-  NoWindow Window;
-  NoTypedChars Typed;
-  TMouseHook Hook{Table, Cfg, Shared, Window, Typed, TPoint{300, 400}};
-  FakeSink Sink;
-  TSyntheticInput Input{Shared, Hook, Sink};
 };
 
 TEST_F(SyntheticInputTest, ClickWherePointerIsSendsPrimaryButtonEventsInOneBatch) {
@@ -93,7 +64,7 @@ TEST_F(SyntheticInputTest, ClickWherePointerIsSendsPrimaryButtonEventsInOneBatch
     Shared.PrimaryButtonLeft = c.Left;
     Input.SendMouseClick(c.Extra, -1, c.Y, c.Marked);
     std::vector<TInputRecord> expected;
-    for (uint32_t f : c.Flags) expected.push_back(Mouse(0, 0, 0, f, c.Marked ? OwnInputMark : 0, extra));
+    for (uint32_t f : c.Flags) expected.push_back(MouseRecord(0, 0, 0, f, c.Marked ? OwnInputMark : 0, extra));
     EXPECT_EQ(OnlyBatch(), expected) << "extra " << c.Extra << " left " << c.Left << " marked " << c.Marked;
   }
 }
@@ -117,7 +88,7 @@ TEST_F(SyntheticInputTest, ClickAtPointWalksOnePixelPerEventThenPutsThePointerBa
     std::vector<TInputRecord> expected;
     for (size_t k = 0; k < c.Abs.size(); ++k) {
       uint32_t button = k % 2 == 0 ? (c.Left ? LeftDown : RightDown) : (c.Left ? LeftUp : RightUp);
-      expected.push_back(Mouse(c.Abs[k].X, c.Abs[k].Y, 0, button | Move | Absolute, OwnInputMark, Sink.ExtraInfo));
+      expected.push_back(MouseRecord(c.Abs[k].X, c.Abs[k].Y, 0, button | Move | Absolute, OwnInputMark, Sink.ExtraInfo));
     }
     ASSERT_EQ(Sink.Calls.size(), 2u) << c.At.X << "," << c.At.Y;
     EXPECT_EQ(Sink.Calls[0].Batch, expected) << c.At.X << "," << c.At.Y;
@@ -125,7 +96,7 @@ TEST_F(SyntheticInputTest, ClickAtPointWalksOnePixelPerEventThenPutsThePointerBa
   }
 
   // The point to return to is the hook's latest real position, not the one at start-up.
-  Hook.MouseHookProc({MouseMsg::Move, 640, 480, 0, 1000});
+  Mouse.MouseHookProc({MouseMsg::Move, 640, 480, 0, 1000});
   Sink.Calls.clear();
   Input.SendMouseClick(0, 10, 10, false);
   ASSERT_EQ(Sink.Calls.size(), 2u);
@@ -149,7 +120,7 @@ TEST_F(SyntheticInputTest, AbsoluteScaleRoundsHalvesToEven) {
 TEST_F(SyntheticInputTest, ProbeMoveGoesToTheHooksLastPointWithTheProbeMark) {
   // 300 x 65535 / 1920 = 10239.84, 400 x 65535 / 1080 = 24272.2: no walk, the pointer stays.
   Input.SendProbeMove();
-  EXPECT_EQ(OnlyBatch(), (std::vector{Mouse(10240, 24272, 0, MouseFlag::Move | MouseFlag::Absolute, ProbeMark, 0x5EED)}));
+  EXPECT_EQ(OnlyBatch(), (std::vector{MouseRecord(10240, 24272, 0, MouseFlag::Move | MouseFlag::Absolute, ProbeMark, 0x5EED)}));
 }
 
 TEST_F(SyntheticInputTest, WheelSendsOneNotchWithoutPosition) {
@@ -158,7 +129,7 @@ TEST_F(SyntheticInputTest, WheelSendsOneNotchWithoutPosition) {
                                    {true, false, 120, 0}}) {
     Sink.Calls.clear();
     Input.SendWheel(c.Up, c.Marked);
-    EXPECT_EQ(OnlyBatch(), (std::vector{Mouse(0, 0, c.Data, MouseFlag::Wheel, c.Time, 0x5EED)}))
+    EXPECT_EQ(OnlyBatch(), (std::vector{MouseRecord(0, 0, c.Data, MouseFlag::Wheel, c.Time, 0x5EED)}))
         << "up " << c.Up << " marked " << c.Marked;
   }
 }
@@ -177,7 +148,7 @@ TEST_F(SyntheticInputTest, KeyCarriesItsCodesTheExtendedAndReleaseFlagsAndTheMar
   for (const Case& c : cases) {
     Sink.Calls.clear();
     Input.SendKey(c.Down, c.Vk, c.Scan, c.Marked);
-    EXPECT_EQ(OnlyBatch(), (std::vector{Key(c.Vk, c.Scan, c.Flags, c.Marked ? OwnInputMark : 0, 0x5EED)})) << c.What;
+    EXPECT_EQ(OnlyBatch(), (std::vector{KeyRecord(c.Vk, c.Scan, c.Flags, c.Marked ? OwnInputMark : 0, 0x5EED)})) << c.What;
   }
 }
 

@@ -1,0 +1,421 @@
+#include "app/win/PelorinApp.h"
+
+#include <commctrl.h>
+
+#include "app/PowerEvents.h"
+#include "app/Tray.h"
+#include "app/win/Fatal.h"
+#include "app/win/MsgBox.h"
+#include "input/win/HookInstaller.h"
+#include "input/win/HooksWindowPort.h"
+
+namespace pelorin {
+
+std::wstring ModulePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD len = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (len < path.size()) {
+      path.resize(len);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L"\\/") + 1); }
+std::wstring FileNameOf(const std::wstring& path) { return path.substr(path.find_last_of(L"\\/") + 1); }
+
+namespace {
+
+// "Pelorin (v.1.0.0)" from the file version of the running executable.
+std::wstring VersionCaption(const std::wstring& exePath) {
+  std::wstring caption = L"Pelorin";
+  DWORD ignored = 0;
+  DWORD size = ::GetFileVersionInfoSizeW(exePath.c_str(), &ignored);
+  if (size == 0) return caption;
+  std::vector<BYTE> block(size);
+  VS_FIXEDFILEINFO* info = nullptr;
+  UINT infoLen = 0;
+  if (::GetFileVersionInfoW(exePath.c_str(), 0, size, block.data()) &&
+      ::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &infoLen) && info != nullptr) {
+    caption += L" (v." + std::to_wstring(HIWORD(info->dwFileVersionMS)) + L"." +
+               std::to_wstring(LOWORD(info->dwFileVersionMS)) + L"." +
+               std::to_wstring(HIWORD(info->dwFileVersionLS)) + L")";
+  }
+  return caption;
+}
+
+// The language of the first installed keyboard layout that is not US English, 0 when none.
+int FindOtherLayoutLang() {
+  HKL layouts[100];
+  int count = ::GetKeyboardLayoutList(100, layouts);
+  for (int i = 0; i < count; ++i) {
+    int lang = LOWORD(reinterpret_cast<UINT_PTR>(layouts[i]));
+    if (lang != 1033) return lang;
+  }
+  return 0;
+}
+
+// Pixels per inch of the screen / 96; the process is DPI aware, so this is the windows' scale.
+double ScreenPixelsScale() {
+  HDC dc = ::GetDC(nullptr);
+  int dpi = dc != nullptr ? ::GetDeviceCaps(dc, LOGPIXELSX) : 96;
+  if (dc != nullptr) ::ReleaseDC(nullptr, dc);
+  return dpi > 0 ? dpi / 96.0 : 1.0;
+}
+
+void ReadScreenMetrics(TSharedState& shared) {
+  shared.ScreenWidth = ::GetSystemMetrics(SM_CXSCREEN);
+  shared.ScreenHeight = ::GetSystemMetrics(SM_CYSCREEN);
+}
+
+}  // namespace
+
+TPelorinApp::TPelorinApp(HINSTANCE instance, TAppPaths paths, TStartMode mode)
+    : Instance(instance),
+      Resources(paths.Resources),
+      ExePath(std::move(paths.Exe)),
+      IniPath(paths.Ini.empty() ? FolderOf(ExePath) + L"Pelorin.ini" : std::move(paths.Ini)),
+      Mode(mode),
+      Io{Files, Ansi, RunKey, AutoRunData(ExePath)} {}
+
+TPelorinApp::~TPelorinApp() { Shutdown(); }
+
+void TPelorinApp::ToggleCheckedInputs() {
+  InputsEnabledClick(true);
+  Notes->ShowNote(InputsEnabledCaption(Shared().CheckedInputsEnabled), true, -1);
+}
+
+void TPelorinApp::TogglePelorin() {
+  PelorinEnabledClick(true);
+  Notes->ShowNote(PelorinEnabledCaption(Shared().AppEnabled), true, -1);
+}
+
+void TPelorinApp::ShowTrayPopup() {
+  POINT cursor{};
+  ::GetCursorPos(&cursor);
+  Popup.ShowAt(cursor.x);
+}
+
+void TPelorinApp::ShowBrightnessSlider() {
+  POINT cursor{};
+  ::GetCursorPos(&cursor);
+  Slider->ShowAt(cursor.x);
+}
+
+void TPelorinApp::CloseMainWindow() { ::PostMessageW(Form->Handle(), WM_CLOSE, 0, 0); }
+
+void TPelorinApp::ShowMainWindow() {
+  TSharedState& shared = Shared();
+  if (shared.MainWindowActive.load()) return;
+  HWND window = Form->Handle();
+  Form->Show();
+  if (::IsIconic(window)) ::ShowWindow(window, SW_RESTORE);
+  // Topmost and back again brings it above everything without pinning it there.
+  ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  ::SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  ::SetForegroundWindow(window);
+  shared.MainWindowActive = true;
+}
+
+void TPelorinApp::MinimizeApplication() {
+  Form->Hide();  // to the tray: no taskbar button is left
+  Shared().MainWindowActive = false;
+}
+
+void TPelorinApp::RefreshTray() {
+  bool enabled = Shared().AppEnabled.load();
+  std::optional<uint32_t> brightness;
+  if (Brightness && Brightness->Available()) brightness = Brightness->Cur();
+  Tray.Refresh(TrayTip(PelorinEnabledCaption(enabled), brightness), enabled);
+}
+
+void TPelorinApp::PelorinEnabledClick(bool toggle) {
+  TSharedState& shared = Shared();
+  if (toggle) {
+    bool enabled = !shared.AppEnabled.load();
+    shared.AppEnabled = enabled;
+    if (enabled)
+      HooksReinstalled(shared, InstallHooks(Instance));
+    else
+      RemoveHooks();
+  }
+  Form->RefreshSwitchCaptions();
+  Popup.SetAppEnabled(shared.AppEnabled.load());
+  RefreshTray();
+}
+
+void TPelorinApp::InputsEnabledClick(bool toggle) {
+  TSharedState& shared = Shared();
+  if (toggle) shared.CheckedInputsEnabled = !shared.CheckedInputsEnabled.load();
+  Form->RefreshSwitchCaptions();
+}
+
+void TPelorinApp::MirrorSettings() {
+  Notes->SetNoteCheck(Cfg.NoteCheck);
+  if (Worker) Worker->SetHooksCheck(Cfg.HooksCheck);
+  if (Foreground) Foreground->SetDisableInGame(Cfg.DisableInGame);
+}
+
+void TPelorinApp::SaveIfChanged(bool tellUser) {
+  if (!Config.NeedsSave()) return;
+  Form->StoreGeometry(Cfg);
+  TSettingsModel model{Cfg, *Table, TrackedRows};
+  if (WriteIniFile(IniPath, model, Io, Config) == TSaveResult::WriteFailed && tellUser)
+    MsgBox(SaveFailedText(IniPath), SaveFailedCaption, MB_OK | MB_ICONERROR);
+}
+
+bool TPelorinApp::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  TSharedState& shared = Shared();
+  if (Tray.HandleMessage(message)) {
+    result = 0;
+    return true;
+  }
+  if (message == TrayCallbackMessage) {
+    TTrayReaction reaction = TrayCallbackReaction(static_cast<int64_t>(lParam), Brightness && Brightness->Available());
+    if (reaction.PostAction != NoAction) shared.PostAction(reaction.PostAction);
+    if (reaction.ShowMainWindow) ShowMainWindow();
+    result = 0;
+    return true;
+  }
+  switch (message) {
+    case WM_CLOSE:
+      // Closing is never refused; the shutdown runs after the message loop, while the
+      // window still exists.
+      SaveIfChanged(true);
+      ::PostQuitMessage(0);
+      result = 0;
+      return true;
+    case WM_DISPLAYCHANGE:
+      shared.ScreenWidth = LOWORD(lParam);
+      shared.ScreenHeight = HIWORD(lParam);
+      return false;
+    case WM_SETTINGCHANGE:
+      if (wParam == SPI_SETMOUSEBUTTONSWAP) ReadPrimaryButton(shared);
+      return false;
+    case WM_POWERBROADCAST:
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION:
+      return OnPowerMessage(message, wParam, lParam, result);
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+        MinimizeApplication();
+        result = 0;
+        return true;
+      }
+      return false;
+    default:
+      return false;
+  }
+}
+
+bool TPelorinApp::OnPowerMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  TPowerEvent event = TPowerEvent::Other;
+  if (message == WM_POWERBROADCAST && (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND))
+    event = TPowerEvent::Resume;
+  else if (message == WM_POWERBROADCAST && wParam == PBT_APMSUSPEND)
+    event = TPowerEvent::Suspend;
+  else if (message == WM_QUERYENDSESSION)
+    event = TPowerEvent::SessionEnding;
+  else if (message == WM_ENDSESSION && !wParam)
+    event = TPowerEvent::SessionEndCancelled;
+  // lParam 0: the system shuts down; ENDSESSION_LOGOFF and the others: only the session ends.
+  TPowerReaction reaction =
+      PowerEventReaction(event, message == WM_QUERYENDSESSION && lParam == 0, Config.ProgrammaticChange, Shared().Suspending);
+  if (reaction.ForgetHeldKeys) KeyboardHook->PressedKeys().Clear();
+  if (reaction.SaveNow) {
+    TProgrammaticChange guard(Config);
+    SaveIfChanged(false);  // nobody can answer a message now
+  }
+  if (reaction.CloseMainWindow) CloseMainWindow();
+  if (message != WM_QUERYENDSESSION || Config.ProgrammaticChange) return false;
+  result = TRUE;  // never in the way of the session's end
+  return true;
+}
+
+int TPelorinApp::Run() {
+  // A second start ends well; a main window that could not be created does not.
+  if (!Start()) return WindowFailed ? 1 : 0;
+  MSG msg;
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (PreTranslate(msg)) continue;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  Shutdown();
+  return 0;
+}
+
+bool TPelorinApp::Start() {
+  TSharedState& shared = Shared();
+  if (Mode.AppEnabled) shared.AppEnabled = *Mode.AppEnabled;
+
+  // A second start only asks the running instance to show itself.
+  if (InstanceMutexExists()) {
+    ::GlobalAddAtomW(ActivateAtomName.data());
+    return false;
+  }
+  // An instance that lost its mutex (a hung one) must not keep its hooks.
+  for (int i = 0; i < 20 && KillOtherInstances(FileNameOf(ExePath)); ++i) {
+  }
+  Mutex.Create();
+
+  ReadScreenMetrics(shared);
+  ReadPrimaryButton(shared);
+  POINT cursor{};
+  ::GetCursorPos(&cursor);
+
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  ::InitCommonControlsEx(&controls);
+  // The grid keeps room for its check boxes at any DPI.
+  Table = std::make_unique<TCustomInputTable>(CellPrefixLenFor(ScreenPixelsScale()));
+  TSettingsModel model{Cfg, *Table, TrackedRows};
+  Form = std::make_unique<TMainForm>(model, Config, shared, Io);
+  Form->OnMessage = [this](UINT m, WPARAM w, LPARAM l, LRESULT& r) { return OnMessage(m, w, l, r); };
+  if (!Form->Create(Instance, VersionCaption(ExePath), Resources)) {
+    Form.reset();
+    WindowFailed = true;
+    return false;
+  }
+  Started = true;
+  HWND window = Form->Handle();
+  SetShutdownWindow(window);
+
+  // Settings: keys missing in the file keep the window's current values.
+  Form->StoreGeometry(Cfg);
+  if (!LoadSettingsFile(IniPath, model, {shared.ScreenWidth.load(), shared.ScreenHeight.load()}, Io, Config))
+    Config.ExportMark = true;
+  Form->LoadControls(Cfg);
+  Form->ShowModel();
+  Form->SettingsPage().Dialogs().SetOwner(window);
+  SetMsgBoxOwner(window);
+  Form->SettingsPage().Dialogs().SetMsgBox([](std::wstring_view text, std::wstring_view caption, UINT flags) {
+    return MsgBox(text, caption, flags);
+  });
+
+  Dispatcher.Create(Instance);
+  NoteForm.Create(Instance);
+  NoteFocus.SetWindow(TPelorinWindow::Main, window);
+  Notes = std::make_unique<TShowingThread>(Dispatcher, NoteForm, NoteFocus, shared);
+  Notes->SetNoteCheck(Cfg.NoteCheck);
+  NoteSender = std::make_unique<TNoteSender>(*Notes);
+
+  Form->OnPelorinEnabledClick = [this] { PelorinEnabledClick(true); };
+  Form->CommandsPage().OnInputsEnabledClick = [this] { InputsEnabledClick(true); };
+  Form->OnSettingChanged = [this](TSettingControl control) {
+    if (control == TSettingControl::DisableInGame && Foreground)
+      Foreground->DisableInGameClick(Cfg.DisableInGame);  // the user's click also re-checks the game
+    else
+      MirrorSettings();
+  };
+  Form->SettingsPage().OnSettingsImported = [this] { MirrorSettings(); };
+  PelorinEnabledClick(false);
+  InputsEnabledClick(false);
+
+  Brightness = std::make_unique<TBrightness>(Monitor.InitBrightness() ? &Monitor : nullptr);
+  if (!Brightness->Available()) Form->CustomInputsPage().ShowErrorLabel(NoBrightnessText);
+  Slider = std::make_unique<TBrightnessForm>(*Brightness);
+  Slider->OnChanged = [this] {
+    RefreshTray();
+    MarkSettingsChanged();
+  };
+  // The monitor is read by the slider's writer thread; the tray tip gets the value when it arrives.
+  Slider->OnRefreshed = [this] { RefreshTray(); };
+  Slider->Create(Instance);
+  Slider->ReadMonitor();
+
+  Popup.OnShowPelorin = [this] { ShowMainWindow(); };
+  Popup.OnTogglePelorin = [this] { PelorinEnabledClick(true); };
+  Popup.OnClipboardManager = [] { Shared().PostAction(ActionClipboardManager); };
+  Popup.OnBrightness = [this](int x) { Slider->ShowAt(x); };
+  Popup.OnClose = [this] { CloseMainWindow(); };
+  Popup.Create(Instance);
+  Popup.SetAppEnabled(shared.AppEnabled.load());
+  Popup.SetBrightnessAvailable(Brightness->Available());
+
+  WindowPort = std::make_unique<THooksWindowPort>(
+      Form->CommandsPage(), Config, [this] { return Form->ActivePage() == TMainPage::CustomInputs; });
+  MouseHook = std::make_unique<TMouseHook>(*Table, Cfg, shared, *WindowPort, TypedChars, TPoint{cursor.x, cursor.y});
+  KeyboardHook = std::make_unique<TKeyboardHook>(*Table, shared, *WindowPort, TypedChars);
+  Form->CommandsPage().CapturedChord = [this] { return KeyboardHook->CapturedChord(); };
+  SetHookTargets(KeyboardHook.get(), MouseHook.get());
+  bool hooked = shared.AppEnabled.load() ? InstallHooks(Instance) : true;
+
+  Input = std::make_unique<TSyntheticInput>(shared, *MouseHook, InputSink);
+  ForegroundSystem.SetNotes(Notes.get());
+  Foreground = std::make_unique<TForegroundTracker>(
+      TForegroundTracker::Links{shared, Config, TypedChars, ForegroundSystem, Dispatcher, *this, *NoteSender});
+  Foreground->SetMainWindow(ToWindowHandle(window));
+  Foreground->RegisterOwnWindow(ToWindowHandle(NoteForm.Handle()));
+  Foreground->RegisterOwnWindow(ToWindowHandle(Slider->Handle()));
+  Foreground->RegisterOwnWindow(ToWindowHandle(Popup.Handle()));
+  Foreground->SetDisableInGame(Cfg.DisableInGame);
+  bool foregroundHooked = InstallForegroundHook(Foreground.get());
+  // A failed hook is reported and repaired by the worker's restart; a user who started
+  // Pelorin by hand gets its window shown below (MainWindowActive), so the restart waits.
+  if (!hooked || !foregroundHooked) shared.KeyboardProbe = ProbeFailed;
+
+  shared.OtherLayoutLang = FindOtherLayoutLang();
+  if (shared.OtherLayoutLang.load() == 0) Form->LayoutPage().DisableAutoLayout();
+  shared.CapsLockOn = WindowPort->CapsLockToggled();
+
+  CommandSystem = std::make_unique<TWinCommandSystem>(Volume);
+  Worker = std::make_unique<TMainWorkThread>(TMainWorkThread::Links{shared, *Input, *Foreground,
+                                                                    KeyboardHook->PressedKeys(), WorkerSystem,
+                                                                    Dispatcher, *this, nullptr, Mode.RestartCount});
+  Worker->SetHooksCheck(Cfg.HooksCheck);
+  CmdThread = std::make_unique<TCustomInputThread>(TCustomInputThread::Links{
+      *Table, shared, *MouseHook, *Input, *NoteSender, Volume, *Brightness, *CommandSystem, Dispatcher, *this,
+      nullptr});
+  Worker->Start();
+  CmdThread->Start();
+
+  // The icon last: adding it is a call into the shell's process, which nothing of the start
+  // should wait for, and its clicks find everything ready.
+  Tray.Add(window, Instance);
+  RefreshTray();
+  if (!Mode.AutoRun) ShowMainWindow();
+  return true;
+}
+
+void TPelorinApp::Shutdown() {
+  if (ShutDown || !Started) return;
+  ShutDown = true;
+  TSharedState& shared = Shared();
+  // The threads first, so everything they use exists for their whole life.
+  if (Worker) Worker->Stop();
+  if (CmdThread) CmdThread->Stop();
+  Dispatcher.Close();
+  if (Notes) Notes->Stop();
+  NoteForm.Destroy();
+  if (Slider) Slider->Destroy();
+  Popup.Destroy();
+  Monitor.DoneBrightness();
+  RemoveHooks();
+  RemoveForegroundHook();
+  SetHookTargets(nullptr, nullptr);
+  SetShutdownWindow(nullptr);
+  SetMsgBoxOwner(nullptr);
+  bool restart = shared.MouseProbe.load() == ProbeRestart || shared.KeyboardProbe.load() == ProbeRestart;
+  int restartCount = Worker ? Worker->RestartCount() : 0;
+  Tray.Delete();
+  if (Form) Form->Destroy();
+  Mutex.Release();
+  if (restart) StartSuccessor(restartCount);
+}
+
+void TPelorinApp::StartSuccessor(int restartCount) {
+  // The successor finds no mutex and starts hidden.
+  std::wstring line = RestartCommandLine(ExePath, restartCount, Shared().AppEnabled.load());
+  std::wstring folder = FolderOf(ExePath);
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi{};
+  if (::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi)) {
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+  }
+}
+
+}  // namespace pelorin

@@ -1,0 +1,143 @@
+// TPelorinApp in this process: start-up, a posted action carried out by the command thread
+// through the GUI thread, the standby and session-end messages, and the ordered shutdown that
+// lets a second start follow.
+#include "app/win/PelorinApp.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "WinTestSupport.h"
+#include "base/SharedState.h"
+
+namespace pelorin::test {
+namespace {
+
+// Dispatches this thread's messages for up to `ms`; true as soon as the quit message that a
+// closed main window posts comes by.
+bool PumpSeesQuit(DWORD ms) {
+  DWORD start = ::GetTickCount();
+  do {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) return true;
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  } while (::GetTickCount() - start < ms);
+  return false;
+}
+
+class PelorinApp : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    Folder = std::wstring(temp) + L"pelorin-app-" + std::to_wstring(::GetCurrentProcessId()) + L"\\";
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(Folder), ignored);
+    ::CreateDirectoryW(Folder.c_str(), nullptr);
+    Resources = ::LoadLibraryExW(PelorinExePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(Resources, nullptr);
+    WasEnabled = Shared().AppEnabled.load();
+  }
+  void TearDown() override {
+    App.reset();
+    if (Resources != nullptr) ::FreeLibrary(Resources);
+    Shared().AppEnabled = WasEnabled;
+    Shared().Suspending = false;
+  }
+
+  // A start at log-on: hidden, as a restart or the log-on entry starts it.
+  TPelorinApp& StartHidden() {
+    // No such executable: the name keeps the start from taking any real Pelorin.exe for a
+    // hung instance of itself.
+    App = std::make_unique<TPelorinApp>(::GetModuleHandleW(nullptr),
+                                        TAppPaths{Folder + L"PelorinUnderTest.exe", Ini(), Resources},
+                                        ParseStartMode({L"autorun"}));
+    EXPECT_TRUE(App->Start());
+    return *App;
+  }
+  std::wstring Ini() const { return Folder + L"Pelorin.ini"; }
+  HWND MainWindow() { return App && App->MainForm() ? App->MainForm()->Handle() : nullptr; }
+
+  std::wstring Folder;
+  HMODULE Resources = nullptr;
+  bool WasEnabled = true;
+  std::unique_ptr<TPelorinApp> App;
+};
+
+TEST_F(PelorinApp, StartsHiddenRunsActionsAndShutsDownSoThatAnotherStartFollows) {
+  TPelorinApp& app = StartHidden();
+  HWND window = MainWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(::IsWindowVisible(window));
+
+  // The tray's "Disable" as the command thread gets it: through the GUI thread, with its note.
+  bool enabled = Shared().AppEnabled.load();
+  Shared().PostAction(ActionTogglePelorin);
+  EXPECT_TRUE(PumpUntil([&] { return Shared().AppEnabled.load() != enabled; }, 3000));
+  Shared().PostAction(ActionTogglePelorin);
+  EXPECT_TRUE(PumpUntil([&] { return Shared().AppEnabled.load() == enabled; }, 3000));
+
+  app.Shutdown();
+  EXPECT_FALSE(::IsWindow(window));
+  // Nothing changed: no settings file is written.
+  EXPECT_FALSE(FileExists(Ini()));
+
+  // The mutex and the hooks went with the first: a second start is a first start again.
+  App.reset();
+  StartHidden();
+  EXPECT_NE(MainWindow(), nullptr);
+}
+
+TEST_F(PelorinApp, StandbySavesOnceAndResumeLetsTheNextStandbySaveAgain) {
+  TPelorinApp& app = StartHidden();
+  HWND window = MainWindow();
+  ASSERT_NE(window, nullptr);
+
+  app.MarkSettingsChanged();
+  ::SendMessageW(window, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+  ASSERT_TRUE(FileExists(Ini()));
+  EXPECT_TRUE(Shared().Suspending.load());
+  ::DeleteFileW(Ini().c_str());
+
+  // A second suspend message before the resume saves nothing more.
+  app.MarkSettingsChanged();
+  ::SendMessageW(window, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+  EXPECT_FALSE(FileExists(Ini()));
+
+  ::SendMessageW(window, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
+  EXPECT_FALSE(Shared().Suspending.load());
+  ::SendMessageW(window, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+  EXPECT_TRUE(FileExists(Ini()));
+  EXPECT_NE(ReadFile(Ini()).find("[Settings]"), std::string::npos) << ReadFile(Ini());
+}
+
+TEST_F(PelorinApp, LogOffIsNeverRefusedAndOnlyShutdownClosesTheWindow) {
+  TPelorinApp& app = StartHidden();
+  HWND window = MainWindow();
+  ASSERT_NE(window, nullptr);
+
+  app.MarkSettingsChanged();
+  EXPECT_EQ(::SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+  EXPECT_TRUE(FileExists(Ini()));
+  // Another program refused the log-off: the session goes on, and so do the probes.
+  ::SendMessageW(window, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+  EXPECT_FALSE(Shared().Suspending.load());
+  EXPECT_FALSE(PumpSeesQuit(300)) << "a log-off closed Pelorin";
+
+  EXPECT_EQ(::SendMessageW(window, WM_QUERYENDSESSION, 0, 0), TRUE);
+  // The close ends the message loop; here the quit message stands for it.
+  EXPECT_TRUE(PumpSeesQuit(3000));
+  app.Shutdown();
+  EXPECT_FALSE(::IsWindow(window));
+}
+
+}  // namespace
+}  // namespace pelorin::test
