@@ -10,8 +10,6 @@
 
 namespace pelorin {
 
-// The tray icon's message to the main window (WM_USER + 1); lParam is the mouse message.
-inline constexpr uint32_t TrayCallbackMessage = 0x401;
 // Characters the icon's tip holds, its terminating zero not counted.
 inline constexpr size_t TrayTipMaxLength = 127;
 

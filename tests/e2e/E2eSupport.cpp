@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/win/Owned.h"
+
 namespace pelorin::e2e {
 
 std::wstring HarnessFolder;
@@ -149,26 +151,24 @@ std::wstring ReadCommandLine(HANDLE process) {
 
 std::vector<TProcessEntry> ProcessesNamed(const wchar_t* exeName) {
   std::vector<TProcessEntry> found;
-  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return found;
+  TOwnedFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return found;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof(entry);
-  for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
+  for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more; more = ::Process32NextW(snapshot.Get(), &entry)) {
     if (_wcsicmp(entry.szExeFile, exeName) != 0) continue;
     TProcessEntry e;
     e.Pid = entry.th32ProcessID;
     e.ParentPid = entry.th32ParentProcessID;
-    HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, e.Pid);
-    if (process != nullptr) {
+    TOwnedHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, e.Pid));
+    if (process) {
       wchar_t path[MAX_PATH * 2];
       DWORD size = static_cast<DWORD>(std::size(path));
-      if (::QueryFullProcessImageNameW(process, 0, path, &size)) e.ImagePath.assign(path, size);
-      e.CommandLine = ReadCommandLine(process);
-      ::CloseHandle(process);
+      if (::QueryFullProcessImageNameW(process.Get(), 0, path, &size)) e.ImagePath.assign(path, size);
+      e.CommandLine = ReadCommandLine(process.Get());
     }
     found.push_back(e);
   }
-  ::CloseHandle(snapshot);
   return found;
 }
 
@@ -645,11 +645,10 @@ void TScenario::TearDown() {
       [&] {
         std::vector<TProcessEntry> left = OwnPelorins();
         for (const TProcessEntry& p : left) {
-          HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, p.Pid);
-          if (process == nullptr) continue;
-          ::TerminateProcess(process, 98);
-          ::WaitForSingleObject(process, ExitDeadlineMs);
-          ::CloseHandle(process);
+          TOwnedHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, p.Pid));
+          if (!process) continue;
+          ::TerminateProcess(process.Get(), 98);
+          ::WaitForSingleObject(process.Get(), ExitDeadlineMs);
         }
         return left.empty();
       },

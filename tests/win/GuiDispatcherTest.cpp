@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <thread>
 
 #include "WinTestSupport.h"
@@ -47,6 +48,27 @@ TEST(GuiDispatcher, CloseReleasesAWaitingThreadWithoutRunningItsWork) {
   EXPECT_FALSE(ran);
   EXPECT_FALSE(dispatcher.Synchronize([&] { ran = true; }));
   EXPECT_FALSE(ran);
+}
+
+// Work that throws must not take the GUI thread's loop down or leave its waiter waiting.
+TEST(GuiDispatcher, WorkThatThrowsEndsInTheFatalPathAndReleasesItsWaiter) {
+  TFatalCounter fatal;
+  TGuiDispatcher dispatcher;
+  ASSERT_TRUE(dispatcher.Create(::GetModuleHandleW(nullptr)));
+  std::atomic<bool> synced{false}, done{false};
+  int after = 0;
+  std::thread other([&] {
+    dispatcher.Synchronize([] { throw std::runtime_error("synchronized work failed"); });
+    synced = true;
+    dispatcher.Queue([] { throw std::runtime_error("queued work failed"); });
+    dispatcher.Queue([&] { ++after; });
+    done = true;
+  });
+  EXPECT_TRUE(PumpUntil([&] { return done.load() && after == 1; }, 5000));
+  other.join();
+  EXPECT_TRUE(synced);
+  EXPECT_EQ(fatal.Calls(), 2);
+  EXPECT_EQ(after, 1) << "the work after it still runs";
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "WinTestSupport.h"
 #include "app/win/GuiDispatcher.h"
 #include "commands/win/NoteFormUnit.h"
+#include "common/win/Owned.h"
 
 namespace pelorin::test {
 namespace {
@@ -20,12 +21,10 @@ constexpr DWORD Deadline = 10000;
 
 // The whole screen as a 24-bit bottom-up BMP.
 bool SaveScreen(const std::wstring& path) {
-  HDC screen = ::GetDC(nullptr);
+  TWindowDc screen;
   // Layered windows, the note among them, are only copied with CAPTUREBLT.
-  bool ok = SaveDcArea(screen, 0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
-                       SRCCOPY | CAPTUREBLT, path);
-  ::ReleaseDC(nullptr, screen);
-  return ok;
+  return SaveDcArea(screen.Get(), 0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
+                    SRCCOPY | CAPTUREBLT, path);
 }
 
 // Saves the screen as `name` in the PELORIN_TEST_SHOTS folder, when one is named.

@@ -12,19 +12,19 @@
 
 #include "WinTestSupport.h"
 #include "WindowSearch.h"
+#include "common/win/Owned.h"
 #include "res/resource.h"
 
 namespace pelorin::test {
 namespace {
 
 int CountProcesses(const wchar_t* exeName) {
-  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  TOwnedFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof(entry);
   int n = 0;
-  for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry))
+  for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more; more = ::Process32NextW(snapshot.Get(), &entry))
     if (_wcsicmp(entry.szExeFile, exeName) == 0) ++n;
-  ::CloseHandle(snapshot);
   return n;
 }
 

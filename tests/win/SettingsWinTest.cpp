@@ -13,6 +13,7 @@
 #include "config/win/AnsiCodePageWin.h"
 #include "config/win/AutoRunWin.h"
 #include "config/win/FilePortWin.h"
+#include "common/win/Owned.h"
 
 namespace pelorin::test {
 namespace {
@@ -66,11 +67,11 @@ class TTempFolder {
 };
 
 void WriteBytes(const std::wstring& path, std::string_view bytes) {
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  TOwnedFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(file);
   DWORD written = 0;
-  ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  ::CloseHandle(file);
+  ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  file.Reset();
   ASSERT_EQ(written, bytes.size());
 }
 
@@ -327,11 +328,11 @@ TEST(SettingsFileWrite, FailedWriteKeepsTheOldFileByteForByte) {
   ASSERT_TRUE(::RemoveDirectoryW((path + L".tmp").c_str()));
 
   // The file cannot be replaced: another program holds it open without sharing deletion.
-  HANDLE held = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  TOwnedFile held(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(held);
   EXPECT_FALSE(files.WriteReplace(path, "new"));
-  ::CloseHandle(held);
+  held.Reset();
   EXPECT_EQ(ReadBytes(path), good);
   EXPECT_FALSE(Exists(path + L".tmp")) << "the temporary is deleted";
 
@@ -383,11 +384,9 @@ class SettingsRunKey : public ::testing::Test {
     EXPECT_FALSE(Read().has_value()) << "the Run value must not outlive the test";
   }
   static void Remove() {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, RunKeyPath.data(), 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-      ::RegDeleteValueW(key, RunValueName.data());
-      ::RegCloseKey(key);
-    }
+    TOwnedKey key;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, RunKeyPath.data(), 0, KEY_SET_VALUE, key.Out()) == ERROR_SUCCESS)
+      ::RegDeleteValueW(key.Get(), RunValueName.data());
   }
   // The value's text straight from the registry; nothing when it is absent.
   static std::optional<std::wstring> Read() {
@@ -399,12 +398,11 @@ class SettingsRunKey : public ::testing::Test {
     return std::wstring(data);
   }
   static void Put(DWORD type, const void* data, DWORD size) {
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, RunKeyPath.data(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                                nullptr),
+    TOwnedKey key;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, RunKeyPath.data(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                key.Out(), nullptr),
               ERROR_SUCCESS);
-    ::RegSetValueExW(key, RunValueName.data(), 0, type, static_cast<const BYTE*>(data), size);
-    ::RegCloseKey(key);
+    ::RegSetValueExW(key.Get(), RunValueName.data(), 0, type, static_cast<const BYTE*>(data), size);
   }
 
   TWinRunKey Registry;

@@ -19,6 +19,7 @@
 #include "app/Tray.h"
 #include "app/win/PopupFormUnit.h"
 #include "app/win/TrayIcon.h"
+#include "common/win/Owned.h"
 
 namespace pelorin::test {
 namespace {
@@ -65,10 +66,10 @@ void Shot(const wchar_t* name, const RECT& area) {
   DWORD len = ::GetEnvironmentVariableW(L"PELORIN_TEST_SHOTS", folder, MAX_PATH);
   if (len == 0 || len >= MAX_PATH) return;
   std::wstring path = std::wstring(folder) + L"\\" + name;
-  HDC screen = ::GetDC(nullptr);
-  EXPECT_TRUE(SaveDcArea(screen, area.left, area.top, area.right - area.left, area.bottom - area.top, SRCCOPY, path))
+  TWindowDc screen;
+  EXPECT_TRUE(SaveDcArea(screen.Get(), area.left, area.top, area.right - area.left, area.bottom - area.top, SRCCOPY,
+                         path))
       << "could not write " << Narrow(path);
-  ::ReleaseDC(nullptr, screen);
 }
 
 class TrayPopup : public ::testing::Test {
@@ -425,8 +426,8 @@ class TrayIcon : public ::testing::Test {
   }
 
   void SetUp() override {
-    Resources = ::LoadLibraryExW(PelorinExePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(Resources, nullptr) << "Pelorin.exe beside the tests";
+    Resources.Reset(::LoadLibraryExW(PelorinExePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(Resources) << "Pelorin.exe beside the tests";
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     WNDCLASSW wc{};
     wc.lpfnWndProc = OwnerProc;
@@ -442,7 +443,6 @@ class TrayIcon : public ::testing::Test {
   void TearDown() override {
     Tray.Delete();
     ::DestroyWindow(Owner);
-    if (Resources != nullptr) ::FreeLibrary(Resources);
   }
 
   // Asks the shell whether it knows the icon (hWnd, uID 0) without changing it.
@@ -460,7 +460,7 @@ class TrayIcon : public ::testing::Test {
     return tray != nullptr && ::IsWindowVisible(tray) ? tray : nullptr;
   }
 
-  HMODULE Resources = nullptr;
+  TOwnedModule Resources;
   HWND Owner = nullptr;
   TTrayIcon Tray;
   int Announcements = 0;
@@ -468,7 +468,7 @@ class TrayIcon : public ::testing::Test {
 };
 
 TEST_F(TrayIcon, AddRefreshDeleteAsTheShellAnswers) {
-  ASSERT_TRUE(Tray.Add(Owner, Resources));
+  ASSERT_TRUE(Tray.Add(Owner, Resources.Get()));
   EXPECT_TRUE(Tray.Added());
   EXPECT_TRUE(ShellKnowsIcon());
   // Both images loaded once, at the small icon size.
@@ -476,11 +476,10 @@ TEST_F(TrayIcon, AddRefreshDeleteAsTheShellAnswers) {
     ICONINFO info{};
     ASSERT_TRUE(::GetIconInfo(Tray.Image(enabled), &info)) << enabled;
     BITMAP colour{};
-    ::GetObjectW(info.hbmColor, sizeof(colour), &colour);
+    TOwnedBitmap colourBits(info.hbmColor), maskBits(info.hbmMask);
+    ::GetObjectW(colourBits.Get(), sizeof(colour), &colour);
     EXPECT_EQ(colour.bmWidth, ::GetSystemMetrics(SM_CXSMICON));
     EXPECT_EQ(colour.bmHeight, ::GetSystemMetrics(SM_CYSMICON));
-    ::DeleteObject(info.hbmColor);
-    ::DeleteObject(info.hbmMask);
   }
   EXPECT_NE(Tray.Image(true), Tray.Image(false));
 
@@ -493,7 +492,7 @@ TEST_F(TrayIcon, AddRefreshDeleteAsTheShellAnswers) {
 }
 
 TEST_F(TrayIcon, ComesBackWhenTheShellAnnouncesItself) {
-  ASSERT_TRUE(Tray.Add(Owner, Resources));
+  ASSERT_TRUE(Tray.Add(Owner, Resources.Get()));
   ASSERT_TRUE(Tray.Refresh(L"Pelorin disabled", false));
   // A restarted shell knows no icons.
   NOTIFYICONDATAW gone{};
@@ -537,7 +536,7 @@ TEST_F(TrayIcon, ComesBackWhenTheShellAnnouncesItself) {
 }
 
 TEST_F(TrayIcon, WinesTaskbarShowsTheImageOfTheStateAndPassesClicksOn) {
-  ASSERT_TRUE(Tray.Add(Owner, Resources));
+  ASSERT_TRUE(Tray.Add(Owner, Resources.Get()));
   ASSERT_TRUE(Tray.Refresh(L"Pelorin enabled", true));
   Settle();
   HWND tray = TrayWindow();

@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "common/win/GdiObjects.h"
+
 namespace pelorin::test {
 
 std::wstring PelorinExePath;
@@ -101,12 +103,22 @@ void ClickOrDrag(POINT from, bool drag, POINT to, const std::function<void()>& w
   hand.join();
 }
 
+namespace {
+std::atomic<int> FatalCalls{0};
+void CountFatalCall() noexcept { ++FatalCalls; }
+}  // namespace
+
+TFatalCounter::TFatalCounter() : Previous(SetFatalHandler(CountFatalCall)) { FatalCalls = 0; }
+TFatalCounter::~TFatalCounter() { SetFatalHandler(Previous); }
+int TFatalCounter::Calls() const { return FatalCalls.load(); }
+
 bool SaveDcArea(HDC source, int x, int y, int width, int height, DWORD rop, const std::wstring& path) {
-  HDC memory = ::CreateCompatibleDC(source);
-  HBITMAP bitmap = ::CreateCompatibleBitmap(source, width, height);
-  HGDIOBJ old = ::SelectObject(memory, bitmap);
-  ::BitBlt(memory, 0, 0, width, height, source, x, y, rop);
-  ::SelectObject(memory, old);
+  TOwnedDc memory(::CreateCompatibleDC(source));
+  TOwnedBitmap bitmap(::CreateCompatibleBitmap(source, width, height));
+  {
+    TSelected selected(memory.Get(), bitmap.Get());
+    ::BitBlt(memory.Get(), 0, 0, width, height, source, x, y, rop);
+  }
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = width;
@@ -116,22 +128,17 @@ bool SaveDcArea(HDC source, int x, int y, int width, int height, DWORD rop, cons
   info.bmiHeader.biCompression = BI_RGB;
   size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
   std::vector<BYTE> pixels(stride * height);
-  int rows = ::GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
-  ::DeleteObject(bitmap);
-  ::DeleteDC(memory);
-  if (rows != height) return false;
+  if (::GetDIBits(memory.Get(), bitmap.Get(), 0, height, pixels.data(), &info, DIB_RGB_COLORS) != height) return false;
   BITMAPFILEHEADER file{};
   file.bfType = 0x4D42;  // "BM"
   file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
   file.bfSize = static_cast<DWORD>(file.bfOffBits + pixels.size());
-  HANDLE out = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (out == INVALID_HANDLE_VALUE) return false;
+  TOwnedFile out(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!out) return false;
   DWORD written = 0;
-  bool ok = ::WriteFile(out, &file, sizeof(file), &written, nullptr) &&
-            ::WriteFile(out, &info.bmiHeader, sizeof(info.bmiHeader), &written, nullptr) &&
-            ::WriteFile(out, pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr);
-  ::CloseHandle(out);
-  return ok;
+  return ::WriteFile(out.Get(), &file, sizeof(file), &written, nullptr) &&
+         ::WriteFile(out.Get(), &info.bmiHeader, sizeof(info.bmiHeader), &written, nullptr) &&
+         ::WriteFile(out.Get(), pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr);
 }
 
 }  // namespace pelorin::test

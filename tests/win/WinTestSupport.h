@@ -1,8 +1,11 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
+
+#include "common/win/WindowBase.h"
 
 namespace pelorin::test {
 
@@ -30,6 +33,19 @@ void ClickOrDrag(POINT from, bool drag = false, POINT to = {}, const std::functi
 // The whole file as bytes, empty when it cannot be read; whether anything is at `path`.
 std::string ReadFile(const std::wstring& path);
 bool FileExists(const std::wstring& path);
+
+// Counts the calls of the fatal path instead of halting, while it lives.
+class TFatalCounter {
+ public:
+  TFatalCounter();
+  ~TFatalCounter();
+  TFatalCounter(const TFatalCounter&) = delete;
+  TFatalCounter& operator=(const TFatalCounter&) = delete;
+  int Calls() const;
+
+ private:
+  TFatalHandler Previous;
+};
 
 // Copies width x height pixels at (x, y) of `source` into a 24-bit bottom-up BMP file.
 bool SaveDcArea(HDC source, int x, int y, int width, int height, DWORD rop, const std::wstring& path);

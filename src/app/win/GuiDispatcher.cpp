@@ -1,11 +1,10 @@
 #include "app/win/GuiDispatcher.h"
 
-#include "app/win/Fatal.h"
+#include "common/win/Messages.h"
 
 namespace pelorin {
 
 namespace {
-constexpr UINT RunWorkMessage = WM_APP + 1;
 constexpr wchar_t DispatcherClass[] = L"PelorinGuiDispatcher";
 }  // namespace
 
@@ -13,7 +12,6 @@ constexpr wchar_t DispatcherClass[] = L"PelorinGuiDispatcher";
 // lock. A Synchronize item is freed by its waiter once settled, or by the GUI thread when the
 // waiter gave up at shutdown; a queued item by the GUI thread.
 struct TGuiDispatcher::Item {
-  TGuiDispatcher* Owner = nullptr;
   std::function<void()> Work;                   // queued work
   const std::function<void()>* Waited = nullptr;  // Synchronize work while its caller waits
   bool Settled = false;
@@ -21,14 +19,7 @@ struct TGuiDispatcher::Item {
 };
 
 bool TGuiDispatcher::Create(HINSTANCE instance) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = WindowProc;
-  wc.hInstance = instance;
-  wc.lpszClassName = DispatcherClass;
-  ::RegisterClassExW(&wc);  // fails harmlessly when already registered
-  Window = ::CreateWindowExW(0, DispatcherClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
-  if (Window == nullptr) return false;
+  if (!CreateHandle(instance, {.Name = DispatcherClass, .Cursor = nullptr}, {.Parent = HWND_MESSAGE})) return false;
   GuiThreadId = ::GetCurrentThreadId();
   Closed = false;
   return true;
@@ -41,11 +32,10 @@ void TGuiDispatcher::Close() {
     if (Closed.exchange(true)) return;
   }
   MSG msg;
-  while (::PeekMessageW(&msg, Window, RunWorkMessage, RunWorkMessage, PM_REMOVE))
+  while (::PeekMessageW(&msg, Handle(), GuiWorkMessage, GuiWorkMessage, PM_REMOVE))
     Finish(reinterpret_cast<Item*>(msg.lParam), false);
   Finished.notify_all();
-  ::DestroyWindow(Window);
-  Window = nullptr;
+  Destroy();
 }
 
 bool TGuiDispatcher::Synchronize(const std::function<void()>& work) {
@@ -56,8 +46,8 @@ bool TGuiDispatcher::Synchronize(const std::function<void()>& work) {
   }
   std::unique_lock guard(Lock);
   if (Closed) return false;
-  auto* item = new Item{this, {}, &work};
-  if (!::PostMessageW(Window, RunWorkMessage, 0, reinterpret_cast<LPARAM>(item))) {
+  auto* item = new Item{{}, &work};
+  if (!::PostMessageW(Handle(), GuiWorkMessage, 0, reinterpret_cast<LPARAM>(item))) {
     delete item;
     return false;
   }
@@ -74,8 +64,8 @@ bool TGuiDispatcher::Synchronize(const std::function<void()>& work) {
 void TGuiDispatcher::Queue(std::function<void()> work) {
   std::lock_guard guard(Lock);
   if (Closed) return;
-  auto* item = new Item{this, std::move(work), nullptr};
-  if (!::PostMessageW(Window, RunWorkMessage, 0, reinterpret_cast<LPARAM>(item))) delete item;
+  auto* item = new Item{std::move(work), nullptr};
+  if (!::PostMessageW(Handle(), GuiWorkMessage, 0, reinterpret_cast<LPARAM>(item))) delete item;
 }
 
 void TGuiDispatcher::Finish(Item* item, bool ran) {
@@ -95,10 +85,9 @@ void TGuiDispatcher::Finish(Item* item, bool ran) {
 }
 
 void TGuiDispatcher::Run(Item* item) noexcept {
-  TGuiDispatcher* self = item->Owner;
   const std::function<void()>* waited;
   {
-    std::lock_guard guard(self->Lock);
+    std::lock_guard guard(Lock);
     waited = item->Waited;
   }
   try {
@@ -107,19 +96,19 @@ void TGuiDispatcher::Run(Item* item) noexcept {
     else if (item->Work)
       item->Work();
   } catch (...) {
-    self->Finish(item, true);
-    UnexpectedException();
+    Finish(item, true);
+    ReportEscapedException();
     return;
   }
-  self->Finish(item, true);
+  Finish(item, true);
 }
 
-LRESULT CALLBACK TGuiDispatcher::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == RunWorkMessage) {
+LRESULT TGuiDispatcher::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == GuiWorkMessage) {
     Run(reinterpret_cast<Item*>(lParam));
     return 0;
   }
-  return ::DefWindowProcW(window, message, wParam, lParam);
+  return DefaultMessage(message, wParam, lParam);
 }
 
 }  // namespace pelorin

@@ -6,15 +6,15 @@
 #include <mutex>
 
 #include "base/GuiThread.h"
+#include "common/win/WindowBase.h"
 
 namespace pelorin {
 
-// Runs work from other threads in the GUI thread through a message-only window.
-class TGuiDispatcher : public GuiThreadPort {
+// Runs work from other threads in the GUI thread through a message-only window. An exception
+// that escapes the work ends in the fatal path, and the work's waiter is released first.
+class TGuiDispatcher : private TWindowBase, public GuiThreadPort {
  public:
   TGuiDispatcher() = default;
-  TGuiDispatcher(const TGuiDispatcher&) = delete;
-  TGuiDispatcher& operator=(const TGuiDispatcher&) = delete;
   ~TGuiDispatcher() override { Close(); }
 
   // Called in the GUI thread before any other thread may use the dispatcher.
@@ -28,11 +28,10 @@ class TGuiDispatcher : public GuiThreadPort {
 
  private:
   struct Item;
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  static void Run(Item* item) noexcept;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Run(Item* item) noexcept;
   void Finish(Item* item, bool ran);
 
-  HWND Window = nullptr;
   DWORD GuiThreadId = 0;
   std::atomic<bool> Closed{true};
   std::mutex Lock;

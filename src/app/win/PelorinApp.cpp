@@ -6,6 +6,9 @@
 #include "app/Tray.h"
 #include "app/win/Fatal.h"
 #include "app/win/MsgBox.h"
+#include "common/win/Messages.h"
+#include "common/win/Owned.h"
+#include "common/win/WindowBase.h"
 #include "input/win/HookInstaller.h"
 #include "input/win/HooksWindowPort.h"
 
@@ -55,14 +58,6 @@ int FindOtherLayoutLang() {
     if (lang != 1033) return lang;
   }
   return 0;
-}
-
-// Pixels per inch of the screen / 96; the process is DPI aware, so this is the windows' scale.
-double ScreenPixelsScale() {
-  HDC dc = ::GetDC(nullptr);
-  int dpi = dc != nullptr ? ::GetDeviceCaps(dc, LOGPIXELSX) : 96;
-  if (dc != nullptr) ::ReleaseDC(nullptr, dc);
-  return dpi > 0 ? dpi / 96.0 : 1.0;
 }
 
 void ReadScreenMetrics(TSharedState& shared) {
@@ -269,7 +264,7 @@ bool TPelorinApp::Start() {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
   // The grid keeps room for its check boxes at any DPI.
-  Table = std::make_unique<TCustomInputTable>(CellPrefixLenFor(ScreenPixelsScale()));
+  Table = std::make_unique<TCustomInputTable>(CellPrefixLenFor(ScreenDpi().X / 96.0));
   TSettingsModel model{Cfg, *Table, TrackedRows};
   Form = std::make_unique<TMainForm>(model, Config, shared, Io);
   Form->OnMessage = [this](UINT m, WPARAM w, LPARAM l, LRESULT& r) { return OnMessage(m, w, l, r); };
@@ -413,8 +408,7 @@ void TPelorinApp::StartSuccessor(int restartCount) {
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi{};
   if (::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi)) {
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
+    TOwnedHandle thread(pi.hThread), process(pi.hProcess);
   }
 }
 

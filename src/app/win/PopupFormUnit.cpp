@@ -17,63 +17,22 @@ void Fill(HDC dc, const RECT& r, int systemColour) { ::FillRect(dc, &r, ::GetSys
 
 RECT ToRect(const TRect& r) { return {r.Left, r.Top, r.Left + r.Width, r.Top + r.Height}; }
 
-// The menu font of the system, at its DPI; the dialog font where the system gives none.
-HFONT CreateMenuFont() {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof(metrics);
-  if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-    if (HFONT font = ::CreateFontIndirectW(&metrics.lfMenuFont)) return font;
-  }
-  HDC screen = ::GetDC(nullptr);
-  int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen != nullptr) ::ReleaseDC(nullptr, screen);
-  return ::CreateFontW(-::MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                       L"MS Shell Dlg");
-}
-
 }  // namespace
 
 bool TPopupForm::Create(HINSTANCE instance) {
-  if (Window != nullptr) return true;
-  HCURSOR arrow = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.style = CS_DROPSHADOW;  // like a menu
-  wc.lpfnWndProc = FormWindowProc<TPopupForm>;
-  wc.hInstance = instance;
-  wc.hCursor = arrow;
-  wc.lpszClassName = WindowClass;
-  ::RegisterClassExW(&wc);  // fails harmlessly when already registered
-  WNDCLASSEXW item{};
-  item.cbSize = sizeof(item);
-  item.lpfnWndProc = ItemProc;
-  item.hInstance = instance;
-  item.hCursor = arrow;
-  item.lpszClassName = ItemClass;
-  ::RegisterClassExW(&item);
-
-  HDC screen = ::GetDC(nullptr);
-  int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSX) : 96;
-  if (screen != nullptr) ::ReleaseDC(nullptr, screen);
-  Scale = dpi > 0 ? dpi / 96.0 : 1.0;
-  Font = CreateMenuFont();
-
-  // Unowned, so it never drags the main window to the front; a tool window, so it has no
-  // taskbar button.
-  Window = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, WindowClass, L"", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
-                             PopupScaled(PopupWidth, Scale), PopupScaled(PopupHeight, Scale), nullptr, nullptr,
-                             instance, this);
-  if (Window == nullptr) {
+  if (Handle() != nullptr) return true;
+  // A shadow like a menu's. Unowned, so it never drags the main window to the front; a tool
+  // window, so it has no taskbar button.
+  if (!CreateHandle(instance, {.Name = WindowClass, .Style = CS_DROPSHADOW},
+                    {.ExStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW,
+                     .Style = WS_POPUP | WS_CLIPCHILDREN,
+                     .Width = PopupScaled(PopupWidth, PixelsScale()),
+                     .Height = PopupScaled(PopupHeight, PixelsScale())})) {
     Destroy();
     return false;
   }
   for (int i = 0; i < PopupItemCount; ++i) {
-    RECT r = ItemRect(i);
-    Items[i] = ::CreateWindowExW(0, ItemClass, PopupItemCaption(i, true).data(), WS_CHILD | WS_VISIBLE, r.left,
-                                 r.top, r.right - r.left, r.bottom - r.top, Window,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(ItemIdBase + i)), instance, this);
-    if (Items[i] == nullptr) {
+    if (!Items[i].Create(instance, *this, i)) {
       Destroy();
       return false;
     }
@@ -82,39 +41,40 @@ bool TPopupForm::Create(HINSTANCE instance) {
   return true;
 }
 
-void TPopupForm::Destroy() {
-  if (Window != nullptr) {
-    for (HWND item : Items)
-      if (item != nullptr) ::SetWindowLongPtrW(item, GWLP_USERDATA, 0);
-    ::SetWindowLongPtrW(Window, GWLP_USERDATA, 0);
-    ::DestroyWindow(Window);
-  }
-  Window = nullptr;
-  Items.fill(nullptr);
-  if (Font != nullptr) ::DeleteObject(Font);
-  Font = nullptr;
-  Hot = NoPopupItem;
+bool TPopupForm::TItemWindow::Create(HINSTANCE instance, TPopupForm& owner, int index) {
+  Owner = &owner;
+  Index = index;
+  RECT r = owner.ItemRect(index);
+  return CreateHandle(instance, {.Name = ItemClass},
+                      {.Style = WS_CHILD | WS_VISIBLE,
+                       .Text = PopupItemCaption(index, true).data(),
+                       .X = r.left,
+                       .Y = r.top,
+                       .Width = r.right - r.left,
+                       .Height = r.bottom - r.top,
+                       .Parent = owner.Handle(),
+                       .Id = ItemIdBase + index});
 }
 
-RECT TPopupForm::ItemRect(int item) const { return ToRect(PopupItemRect(item, Scale)); }
+RECT TPopupForm::ItemRect(int item) const { return ToRect(PopupItemRect(item, PixelsScale())); }
 
 void TPopupForm::ShowAt(int cursorX) {
-  if (Window == nullptr) return;
+  if (Handle() == nullptr) return;
   RECT work{};
   ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  int width = PopupScaled(PopupWidth, Scale), height = PopupScaled(PopupHeight, Scale);
+  int width = PopupScaled(PopupWidth, PixelsScale()), height = PopupScaled(PopupHeight, PixelsScale());
   TPoint at = PopupPlacement(cursorX, {work.left, work.top, work.right - work.left, work.bottom - work.top}, width,
                              height);
   SetHotItem(NoPopupItem);
-  ::SetWindowPos(Window, HWND_TOPMOST, at.X, at.Y, width, height, SWP_SHOWWINDOW);
-  ::SetForegroundWindow(Window);
+  ::SetWindowPos(Handle(), HWND_TOPMOST, at.X, at.Y, width, height, SWP_SHOWWINDOW);
+  ::SetForegroundWindow(Handle());
 }
 
 void TPopupForm::Hide() {
   if (!Visible()) return;
   HWND capture = ::GetCapture();
-  if (capture != nullptr && ::IsChild(Window, capture)) ::ReleaseCapture();
-  ::ShowWindow(Window, SW_HIDE);
+  if (capture != nullptr && ::IsChild(Handle(), capture)) ::ReleaseCapture();
+  ::ShowWindow(Handle(), SW_HIDE);
 }
 
 void TPopupForm::SetAppEnabled(bool enabled) {
@@ -136,7 +96,7 @@ void TPopupForm::SetBrightnessAvailable(bool available) {
 
 int TPopupForm::ItemAt(HWND from, LPARAM point) const {
   POINT p{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
-  ::MapWindowPoints(from, Window, &p, 1);
+  ::MapWindowPoints(from, Handle(), &p, 1);
   for (int i = 0; i < PopupItemCount; ++i) {
     RECT r = ItemRect(i);
     if (::PtInRect(&r, p)) return i;
@@ -169,7 +129,7 @@ void TPopupForm::ItemClick(int item) {
       break;
     case piBrightness: {
       RECT r{};
-      ::GetWindowRect(Window, &r);
+      ::GetWindowRect(Handle(), &r);
       if (OnBrightness) OnBrightness(r.left + PopupCursorOffset);
       break;
     }
@@ -181,27 +141,15 @@ void TPopupForm::ItemClick(int item) {
   }
 }
 
-LRESULT CALLBACK TPopupForm::ItemProc(HWND item, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams;
-    ::SetWindowLongPtrW(item, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<TPopupForm*>(::GetWindowLongPtrW(item, GWLP_USERDATA));
-  int index = ::GetDlgCtrlID(item) - ItemIdBase;
-  // Until CreateWindowExW has returned, the label is not one of the items yet.
-  if (self == nullptr || self->Item(index) != item) return ::DefWindowProcW(item, message, wParam, lParam);
-  return self->ItemMessage(index, message, wParam, lParam);
-}
-
 LRESULT TPopupForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ERASEBKGND:
       return 1;  // WM_PAINT covers every pixel
     case WM_PAINT: {
       PAINTSTRUCT ps;
-      HDC dc = ::BeginPaint(Window, &ps);
+      HDC dc = ::BeginPaint(Handle(), &ps);
       PaintPanel(dc);
-      ::EndPaint(Window, &ps);
+      ::EndPaint(Handle(), &ps);
       return 0;
     }
     case WM_ACTIVATE:
@@ -234,11 +182,11 @@ LRESULT TPopupForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return ::DefWindowProcW(Window, message, wParam, lParam);
+  return DefaultMessage(message, wParam, lParam);
 }
 
 LRESULT TPopupForm::ItemMessage(int item, UINT message, WPARAM wParam, LPARAM lParam) {
-  HWND window = Items[item];
+  HWND window = Items[item].Handle();
   switch (message) {
     case WM_ERASEBKGND:
       return 1;
@@ -285,8 +233,8 @@ LRESULT TPopupForm::ItemMessage(int item, UINT message, WPARAM wParam, LPARAM lP
 
 void TPopupForm::PaintPanel(HDC dc) const {
   RECT client{};
-  ::GetClientRect(Window, &client);
-  const int border = PopupScaled(PopupBorder, Scale);
+  ::GetClientRect(Handle(), &client);
+  const int border = PopupScaled(PopupBorder, PixelsScale());
   Fill(dc, client, COLOR_BTNFACE);
   // The frame, in the shadow colour so the menu's edge shows on a window of its own colour.
   Fill(dc, {0, 0, client.right, border}, COLOR_BTNSHADOW);
@@ -294,9 +242,9 @@ void TPopupForm::PaintPanel(HDC dc) const {
   Fill(dc, {0, 0, border, client.bottom}, COLOR_BTNSHADOW);
   Fill(dc, {client.right - border, 0, client.right, client.bottom}, COLOR_BTNSHADOW);
   // Each separator an etched line: shadow over highlight.
-  const int indent = PopupScaled(SeparatorIndent, Scale);
+  const int indent = PopupScaled(SeparatorIndent, PixelsScale());
   for (int s = 0; s < PopupSeparatorCount; ++s) {
-    RECT r = ToRect(PopupSeparatorRect(s, Scale));
+    RECT r = ToRect(PopupSeparatorRect(s, PixelsScale()));
     int line = std::max(1L, (r.bottom - r.top) / 3);
     int top = r.top + (r.bottom - r.top - 2 * line) / 2;
     Fill(dc, {r.left + indent, top, r.right - indent, top + line}, COLOR_BTNSHADOW);
@@ -304,18 +252,18 @@ void TPopupForm::PaintPanel(HDC dc) const {
   }
 }
 
-void TPopupForm::PaintItem(int item, HDC dc) const {
+void TPopupForm::PaintItem(int item, HDC dc) {
   RECT r{};
-  ::GetClientRect(Items[item], &r);
+  ::GetClientRect(Items[item].Handle(), &r);
   const bool enabled = ItemEnabled(item);
   const bool hot = enabled && item == Hot;
   Fill(dc, r, hot ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
   wchar_t caption[64] = {};
-  int length = ::GetWindowTextW(Items[item], caption, static_cast<int>(std::size(caption)));
+  int length = ::GetWindowTextW(Items[item].Handle(), caption, static_cast<int>(std::size(caption)));
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, ::GetSysColor(!enabled ? COLOR_GRAYTEXT : hot ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT));
-  TSelected font(dc, Font);
-  r.left += PopupScaled(TextIndent, Scale);
+  TSelected font(dc, MenuFont());
+  r.left += PopupScaled(TextIndent, PixelsScale());
   ::DrawTextW(dc, caption, length, &r, ItemTextFormat);
 }
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <functional>
 
-#include "common/win/FormWindow.h"
+#include "common/win/WindowBase.h"
 #include "app/Tray.h"
 
 namespace pelorin {
@@ -23,34 +23,29 @@ namespace pelorin {
 //   popup.SetBrightnessAvailable(brightness.Available());
 // PelorinEnabledClick: popup.SetAppEnabled(on). Tray click: popup.ShowAt(cursor.x).
 // Shutdown: popup.Destroy().
-class TPopupForm {
+class TPopupForm : public TWindowBase {
  public:
   static constexpr wchar_t WindowClass[] = L"PelorinPopupForm";
   static constexpr wchar_t ItemClass[] = L"PelorinPopupItem";
 
   TPopupForm() = default;
-  TPopupForm(const TPopupForm&) = delete;
-  TPopupForm& operator=(const TPopupForm&) = delete;
-  ~TPopupForm() { Destroy(); }
+  ~TPopupForm() override { Destroy(); }
 
   bool Create(HINSTANCE instance);
-  void Destroy();
 
-  HWND Handle() const { return Window; }
   // The label window of an item (TPopupItem), null for none.
-  HWND Item(int item) const { return item >= 0 && item < PopupItemCount ? Items[item] : nullptr; }
+  HWND Item(int item) const { return item >= 0 && item < PopupItemCount ? Items[item].Handle() : nullptr; }
   // Client rectangle of an item in the pop-up.
   RECT ItemRect(int item) const;
   // The highlighted item, NoPopupItem for none.
   int HotItem() const { return Hot; }
-  double PixelsScale() const { return Scale; }
 
   // Left edge 20 px left of the cursor (kept inside the work area), bottom 5 px above the
   // primary work area's bottom; shown in front of everything with the keyboard on it and no
   // item highlighted.
   void ShowAt(int cursorX);
   void Hide();
-  bool Visible() const { return Window != nullptr && ::IsWindowVisible(Window); }
+  bool Visible() const { return Handle() != nullptr && ::IsWindowVisible(Handle()); }
 
   // "   Disable Pelorin" while Pelorin is on, "   Enable Pelorin" while it is off.
   void SetAppEnabled(bool enabled);
@@ -63,24 +58,37 @@ class TPopupForm {
   std::function<void()> OnClose;
   std::function<void(int x)> OnBrightness;  // x: the pop-up's left edge + 20
 
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void WindowGone() override { Hot = NoPopupItem; }
+
  private:
-  template <class TForm>
-  friend LRESULT CALLBACK FormWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK ItemProc(HWND item, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // An item's label, a child of the pop-up: its messages go to the pop-up's ItemMessage.
+  class TItemWindow : public TWindowBase {
+   public:
+    ~TItemWindow() override { Destroy(); }
+    bool Create(HINSTANCE instance, TPopupForm& owner, int index);
+
+   protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+      return Owner->ItemMessage(Index, message, wParam, lParam);
+    }
+
+   private:
+    TPopupForm* Owner = nullptr;
+    int Index = 0;
+  };
+
   LRESULT ItemMessage(int item, UINT message, WPARAM wParam, LPARAM lParam);
   void PaintPanel(HDC dc) const;
-  void PaintItem(int item, HDC dc) const;
+  void PaintItem(int item, HDC dc);
   void SetHotItem(int item);
   // The item under a mouse message's point in `from`'s client coordinates, NoPopupItem for none.
   int ItemAt(HWND from, LPARAM point) const;
   bool ItemEnabled(int item) const;
   void ItemClick(int item);
 
-  HWND Window = nullptr;
-  std::array<HWND, PopupItemCount> Items{};
-  HFONT Font = nullptr;
-  double Scale = 1.0;
+  std::array<TItemWindow, PopupItemCount> Items;
   int Hot = NoPopupItem;
   bool BrightnessAvailable = true;
 };

@@ -3,47 +3,41 @@
 #include <tlhelp32.h>
 
 #include "commands/win/PowerCommand.h"
+#include "common/win/Owned.h"
 
 namespace pelorin {
 
-bool InstanceMutexExists() {
-  HANDLE mutex = ::OpenMutexW(SYNCHRONIZE, TRUE, InstanceMutexName);
-  if (mutex == nullptr) return false;
-  ::CloseHandle(mutex);
-  return true;
-}
+bool InstanceMutexExists() { return static_cast<bool>(TOwnedHandle(::OpenMutexW(SYNCHRONIZE, TRUE, InstanceMutexName))); }
 
 bool TInstanceMutex::Create() {
-  if (Handle == nullptr) Handle = ::CreateMutexW(nullptr, TRUE, InstanceMutexName);
-  return Handle != nullptr;
+  if (!Mutex) Mutex.Reset(::CreateMutexW(nullptr, TRUE, InstanceMutexName));
+  return static_cast<bool>(Mutex);
 }
 
 void TInstanceMutex::Release() {
-  if (Handle == nullptr) return;
-  ::ReleaseMutex(Handle);
-  ::CloseHandle(Handle);
-  Handle = nullptr;
+  if (!Mutex) return;
+  ::ReleaseMutex(Mutex.Get());
+  Mutex.Reset();
 }
 
 bool KillOtherInstances(const std::wstring& exeFileName) {
-  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  TOwnedFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return false;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof(entry);
   DWORD self = ::GetCurrentProcessId();
   bool killed = false;
-  for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
+  for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more;
+       more = ::Process32NextW(snapshot.Get(), &entry)) {
     if (entry.th32ProcessID == self || exeFileName != entry.szExeFile) continue;
-    HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
-    if (process != nullptr) {
-      killed = ::TerminateProcess(process, 0) != 0;
+    TOwnedHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+    if (process) {
+      killed = ::TerminateProcess(process.Get(), 0) != 0;
       // Gone from the next snapshot only once it has really ended.
-      if (killed) ::WaitForSingleObject(process, 2000);
-      ::CloseHandle(process);
+      if (killed) ::WaitForSingleObject(process.Get(), 2000);
     }
     break;  // the first one only; the caller asks again
   }
-  ::CloseHandle(snapshot);
   return killed;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/MainWorkThread.h"
+#include "common/win/Owned.h"
 
 namespace pelorin {
 
@@ -23,7 +24,7 @@ class TInstanceMutex {
   void Release();
 
  private:
-  HANDLE Handle = nullptr;
+  TOwnedHandle Mutex;
 };
 
 // Terminates the first other process whose executable file name equals exeFileName (exact);

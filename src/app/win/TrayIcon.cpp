@@ -25,11 +25,11 @@ HICON LoadSmallIcon(HMODULE resources, const wchar_t* name) {
 bool TTrayIcon::Add(HWND owner, HMODULE resources) {
   if (Added()) Delete();
   Owner = owner;
-  TaskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
+  TaskbarCreated = ::RegisterWindowMessageW(TaskbarCreatedMessageName);
   // An elevated Pelorin would not hear Explorer's announcement otherwise.
   ::ChangeWindowMessageFilterEx(owner, TaskbarCreated, MSGFLT_ALLOW, nullptr);
-  EnabledIcon = LoadSmallIcon(resources, L"TRAY_ICON");
-  DisabledIcon = LoadSmallIcon(resources, L"TRAY_ICON_GRAY");
+  EnabledIcon.Reset(LoadSmallIcon(resources, L"TRAY_ICON"));
+  DisabledIcon.Reset(LoadSmallIcon(resources, L"TRAY_ICON_GRAY"));
 
   Data = NOTIFYICONDATAW{};
   Data.cbSize = sizeof(Data);
@@ -53,10 +53,8 @@ bool TTrayIcon::Refresh(const std::wstring& tip, bool enabled) {
 bool TTrayIcon::Delete() {
   bool deleted = Added() && Notify(NIM_DELETE);
   Owner = nullptr;
-  for (HICON* icon : {&EnabledIcon, &DisabledIcon}) {
-    if (*icon != nullptr) ::DestroyIcon(*icon);
-    *icon = nullptr;
-  }
+  EnabledIcon.Reset();
+  DisabledIcon.Reset();
   Data.hIcon = nullptr;
   return deleted;
 }

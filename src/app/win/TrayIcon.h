@@ -4,11 +4,14 @@
 
 #include <string>
 
+#include "common/win/Messages.h"
+#include "common/win/Owned.h"
+
 namespace pelorin {
 
 // Pelorin's icon in the notification area: the tray record, its two images ("TRAY_ICON" while
 // Pelorin is on, "TRAY_ICON_GRAY" while it is off) and its tip. The mouse on the icon reaches
-// the owner as TrayCallbackMessage (app/Tray.h) with the mouse message in lParam. GUI thread
+// the owner as TrayCallbackMessage (common/win/Messages.h) with the mouse message in lParam. GUI thread
 // only.
 //
 // Start-up, before the settings are loaded:
@@ -41,15 +44,15 @@ class TTrayIcon {
 
   bool Added() const { return Owner != nullptr; }
   // The image Refresh shows for a state: for tests and for windows that repeat it.
-  HICON Image(bool enabled) const { return enabled ? EnabledIcon : DisabledIcon; }
+  HICON Image(bool enabled) const { return enabled ? EnabledIcon.Get() : DisabledIcon.Get(); }
 
  private:
   bool Notify(DWORD operation);
 
   HWND Owner = nullptr;
   UINT TaskbarCreated = 0;
-  HICON EnabledIcon = nullptr;
-  HICON DisabledIcon = nullptr;
+  TOwnedIcon EnabledIcon;
+  TOwnedIcon DisabledIcon;
   NOTIFYICONDATAW Data{};
 };
 

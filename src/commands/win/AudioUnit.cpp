@@ -2,6 +2,8 @@
 
 #include <mmdeviceapi.h>
 
+#include <utility>
+
 #include "common/win/ProcAddress.h"
 
 namespace pelorin {

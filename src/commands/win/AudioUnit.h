@@ -5,61 +5,11 @@
 
 #include <cstdint>
 #include <optional>
-#include <utility>
 
 #include "commands/Volume.h"
+#include "common/win/Com.h"
 
 namespace pelorin {
-
-// Keeps the calling thread in the multithreaded apartment while it lives. The command thread
-// holds one for its whole life: the volume layer is opened, used and closed there, so the
-// endpoint volume is created and called in one apartment and never crosses threads (no
-// marshalling, and no message loop needed, which the command thread does not have).
-class TComApartment {
- public:
-  TComApartment() : Result(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
-  TComApartment(const TComApartment&) = delete;
-  TComApartment& operator=(const TComApartment&) = delete;
-  // Every successful CoInitializeEx, S_FALSE included, needs its CoUninitialize.
-  ~TComApartment() {
-    if (SUCCEEDED(Result)) ::CoUninitialize();
-  }
-  // False when the thread already belonged to a single-threaded apartment.
-  bool Entered() const { return SUCCEEDED(Result); }
-
- private:
-  HRESULT Result;
-};
-
-// Owns one reference to a COM interface.
-template <typename T>
-class TComPtr {
- public:
-  TComPtr() = default;
-  TComPtr(const TComPtr&) = delete;
-  TComPtr& operator=(const TComPtr&) = delete;
-  TComPtr(TComPtr&& other) noexcept : Ptr(std::exchange(other.Ptr, nullptr)) {}
-  TComPtr& operator=(TComPtr&& other) noexcept {
-    if (this != &other) Attach(std::exchange(other.Ptr, nullptr));
-    return *this;
-  }
-  ~TComPtr() { Reset(); }
-
-  T* Get() const { return Ptr; }
-  T* operator->() const { return Ptr; }
-  explicit operator bool() const { return Ptr != nullptr; }
-  // Takes over a reference the caller already holds.
-  void Attach(T* p) {
-    Reset();
-    Ptr = p;
-  }
-  void Reset() {
-    if (Ptr != nullptr) std::exchange(Ptr, nullptr)->Release();
-  }
-
- private:
-  T* Ptr = nullptr;
-};
 
 // Which system interface carries the master volume.
 enum class TVolumeApi { Endpoint, Mixer };
@@ -72,6 +22,9 @@ TVolumeApi VolumeApiForSystem();
 
 // The master volume of the default playback device. Opened, changed and closed in the
 // command thread only, inside its TComApartment; closed before that apartment is left.
+// The command thread holds a multithreaded apartment for its whole life: the endpoint volume
+// is created and called in one apartment and never crosses threads (no marshalling, and no
+// message loop needed, which the command thread does not have).
 class TAudioVolume : public VolumePort {
  public:
   explicit TAudioVolume(TVolumeApi api = VolumeApiForSystem()) : Api(api) {}

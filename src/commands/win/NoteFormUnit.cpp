@@ -40,73 +40,54 @@ void DrawLabel(HDC dc, const std::wstring& text, int left, int top, int width, i
 }  // namespace
 
 bool TNoteForm::Create(HINSTANCE instance) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = FormWindowProc<TNoteForm>;
-  wc.hInstance = instance;
-  wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.lpszClassName = NoteFormClass;
-  ::RegisterClassExW(&wc);  // fails harmlessly when already registered
-
-  BoldFont = ::CreateFontW(-11, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif");
+  if (Handle() != nullptr) return true;
+  BoldFont.Reset(::CreateFontW(-11, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif"));
   // No owner, so it does not follow the main window; disabled, so a click does nothing.
-  Window = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW | WS_EX_LAYERED, NoteFormClass,
-                             L"", WS_POPUP | WS_DISABLED, 0, 0, NotePanelWidth, NoteHeight, nullptr, nullptr,
-                             instance, this);
-  if (Window == nullptr) {
+  if (!CreateHandle(instance, {.Name = NoteFormClass},
+                    {.ExStyle = WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW | WS_EX_LAYERED,
+                     .Style = WS_POPUP | WS_DISABLED,
+                     .Width = NotePanelWidth,
+                     .Height = NoteHeight})) {
     Destroy();
     return false;
   }
-  ::SetLayeredWindowAttributes(Window, 0, NoteAlpha, LWA_ALPHA);
+  ::SetLayeredWindowAttributes(Handle(), 0, NoteAlpha, LWA_ALPHA);
   return true;
 }
 
-void TNoteForm::Destroy() {
-  if (Window != nullptr) {
-    ::SetWindowLongPtrW(Window, GWLP_USERDATA, 0);
-    ::DestroyWindow(Window);
-    Window = nullptr;
-  }
-  if (BoldFont != nullptr) ::DeleteObject(BoldFont);
-  BoldFont = nullptr;
-}
-
 int32_t TNoteForm::TextWidth(std::wstring_view text) {
-  HDC dc = ::GetDC(Window);
-  if (dc == nullptr) return 0;
+  TWindowDc dc(Handle());
+  if (!dc) return 0;
   SIZE size{};
-  {
-    TSelected font(dc, BoldFont);
-    ::GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &size);
-  }
-  ::ReleaseDC(Window, dc);
+  TSelected font(dc.Get(), BoldFont.Get());
+  ::GetTextExtentPoint32W(dc.Get(), text.data(), static_cast<int>(text.size()), &size);
   return size.cx;
 }
 
-bool TNoteForm::Showing() { return Window != nullptr && ::IsWindowVisible(Window); }
+bool TNoteForm::Showing() { return Handle() != nullptr && ::IsWindowVisible(Handle()); }
 
 void TNoteForm::Show(const TNoteLayout& layout, std::optional<TPoint> moveTo) {
-  if (Window == nullptr) return;
+  if (Handle() == nullptr) return;
   Layout = layout;
   // The window has no frame: its size is the client size.
   UINT flags = SWP_NOACTIVATE | (moveTo ? 0 : SWP_NOMOVE);
-  ::SetWindowPos(Window, HWND_TOPMOST, moveTo ? moveTo->X : 0, moveTo ? moveTo->Y : 0, layout.ClientWidth,
+  ::SetWindowPos(Handle(), HWND_TOPMOST, moveTo ? moveTo->X : 0, moveTo ? moveTo->Y : 0, layout.ClientWidth,
                  NoteHeight, flags);
-  ::InvalidateRect(Window, nullptr, FALSE);
-  ::ShowWindow(Window, SW_SHOWNOACTIVATE);
-  ::UpdateWindow(Window);
+  ::InvalidateRect(Handle(), nullptr, FALSE);
+  ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+  ::UpdateWindow(Handle());
 }
 
 void TNoteForm::KeepOnTop() {
-  if (Window == nullptr) return;
+  if (Handle() == nullptr) return;
   // Another topmost window may have come up over the note since the last step.
-  ::SetWindowPos(Window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
-  ::RedrawWindow(Window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  ::SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+  ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 void TNoteForm::Hide() {
-  if (Window != nullptr) ::ShowWindow(Window, SW_HIDE);
+  if (Handle() != nullptr) ::ShowWindow(Handle(), SW_HIDE);
 }
 
 LRESULT TNoteForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -115,19 +96,18 @@ LRESULT TNoteForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 1;  // WM_PAINT covers every pixel
     case WM_PAINT: {
       PAINTSTRUCT ps;
-      HDC dc = ::BeginPaint(Window, &ps);
+      HDC dc = ::BeginPaint(Handle(), &ps);
       RECT client;
-      ::GetClientRect(Window, &client);
+      ::GetClientRect(Handle(), &client);
       // Drawn off screen first: the strip is repainted at every step and must not flicker.
-      HDC memory = ::CreateCompatibleDC(dc);
       {
-        TGdiObject bitmap(::CreateCompatibleBitmap(dc, client.right, client.bottom));
-        TSelected selected(memory, bitmap.Get());
-        Paint(memory, client);
-        ::BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+        TOwnedDc memory(::CreateCompatibleDC(dc));
+        TOwnedBitmap bitmap(::CreateCompatibleBitmap(dc, client.right, client.bottom));
+        TSelected selected(memory.Get(), bitmap.Get());
+        Paint(memory.Get(), client);
+        ::BitBlt(dc, 0, 0, client.right, client.bottom, memory.Get(), 0, 0, SRCCOPY);
       }
-      ::DeleteDC(memory);
-      ::EndPaint(Window, &ps);
+      ::EndPaint(Handle(), &ps);
       return 0;
     }
     case WM_SETCURSOR:
@@ -139,7 +119,7 @@ LRESULT TNoteForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return ::DefWindowProcW(Window, message, wParam, lParam);
+  return DefaultMessage(message, wParam, lParam);
 }
 
 void TNoteForm::Paint(HDC dc, const RECT& client) const {
@@ -148,7 +128,7 @@ void TNoteForm::Paint(HDC dc, const RECT& client) const {
   Fill(dc, 1, 1, client.right - 1, client.bottom - 1, FaceColour);
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, TextColour);
-  TSelected font(dc, BoldFont);
+  TSelected font(dc, BoldFont.Get());
   if (!Layout.Level) {
     DrawLabel(dc, Layout.Text, 1, 4, NoteLabelWidth, 15);
     return;

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "common/win/FormWindow.h"
+#include "common/win/WindowBase.h"
 #include "commands/ShowingThread.h"
 
 namespace pelorin {
@@ -15,16 +15,12 @@ namespace pelorin {
 //   TShowingThread notes(dispatcher, noteForm, noteFocus, Shared());
 //   notes.SetNoteCheck(settings.NoteCheck);  // again whenever the setting changes
 // Shutdown: dispatcher.Close(), then notes.Stop(), then noteForm.Destroy().
-class TNoteForm : public NoteViewPort {
+class TNoteForm : public TWindowBase, public NoteViewPort {
  public:
   TNoteForm() = default;
-  TNoteForm(const TNoteForm&) = delete;
-  TNoteForm& operator=(const TNoteForm&) = delete;
   ~TNoteForm() override { Destroy(); }
 
   bool Create(HINSTANCE instance);
-  void Destroy();
-  HWND Handle() const { return Window; }
 
   int32_t TextWidth(std::wstring_view text) override;
   bool Showing() override;
@@ -32,15 +28,15 @@ class TNoteForm : public NoteViewPort {
   void KeepOnTop() override;
   void Hide() override;
 
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void WindowGone() override { BoldFont.Reset(); }
+
  private:
-  template <class TForm>
-  friend LRESULT CALLBACK FormWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint(HDC dc, const RECT& client) const;
   void PaintLevel(HDC dc) const;
 
-  HWND Window = nullptr;
-  HFONT BoldFont = nullptr;
+  TOwnedFont BoldFont;
   TNoteLayout Layout;
 };
 

@@ -1,22 +1,12 @@
 #pragma once
 #include <windows.h>
 
+#include "common/win/Owned.h"
+
 namespace pelorin {
 
-// Owns a GDI object (pen, brush, font, bitmap) and deletes it.
-class TGdiObject {
- public:
-  explicit TGdiObject(HGDIOBJ object) : Object(object) {}
-  TGdiObject(const TGdiObject&) = delete;
-  TGdiObject& operator=(const TGdiObject&) = delete;
-  ~TGdiObject() {
-    if (Object != nullptr) ::DeleteObject(Object);
-  }
-  HGDIOBJ Get() const { return Object; }
-
- private:
-  HGDIOBJ Object;
-};
+// Any GDI object, untyped (TOwnedFont, TOwnedBitmap for the typed ones).
+using TGdiObject = TOwnedGdi<>;
 
 // Keeps an object selected into a DC for its own lifetime.
 class TSelected {

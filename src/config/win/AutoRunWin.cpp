@@ -4,32 +4,19 @@
 
 #include <string>
 
+#include "common/win/Owned.h"
+
 namespace pelorin {
 namespace {
 
 const std::wstring KeyPath(RunKeyPath);
 const std::wstring ValueName(RunValueName);
 
-class TRegKey {
- public:
-  TRegKey() = default;
-  ~TRegKey() {
-    if (Key != nullptr) ::RegCloseKey(Key);
-  }
-  TRegKey(const TRegKey&) = delete;
-  TRegKey& operator=(const TRegKey&) = delete;
-  HKEY* Out() { return &Key; }
-  HKEY Get() const { return Key; }
-
- private:
-  HKEY Key = nullptr;
-};
-
 }  // namespace
 
 TRunValue TWinRunKey::ReadRunValue() {
   TRunValue value;
-  TRegKey key;
+  TOwnedKey key;
   if (::RegOpenKeyExW(HKEY_CURRENT_USER, KeyPath.c_str(), 0, KEY_QUERY_VALUE, key.Out()) != ERROR_SUCCESS)
     return value;
   value.KeyOpened = true;
@@ -51,7 +38,7 @@ TRunValue TWinRunKey::ReadRunValue() {
 }
 
 void TWinRunKey::WriteRunValue(std::wstring_view data) {
-  TRegKey key;
+  TOwnedKey key;
   if (::RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Out(),
                         nullptr) != ERROR_SUCCESS)
     return;
@@ -61,7 +48,7 @@ void TWinRunKey::WriteRunValue(std::wstring_view data) {
 }
 
 void TWinRunKey::DeleteRunValue() {
-  TRegKey key;
+  TOwnedKey key;
   if (::RegOpenKeyExW(HKEY_CURRENT_USER, KeyPath.c_str(), 0, KEY_SET_VALUE, key.Out()) != ERROR_SUCCESS) return;
   ::RegDeleteValueW(key.Get(), ValueName.c_str());
 }

@@ -2,27 +2,10 @@
 
 #include <windows.h>
 
+#include "common/win/Owned.h"
+
 namespace pelorin {
 namespace {
-
-class TFileHandle {
- public:
-  explicit TFileHandle(HANDLE handle) : Handle(handle) {}
-  ~TFileHandle() { Close(); }
-  TFileHandle(const TFileHandle&) = delete;
-  TFileHandle& operator=(const TFileHandle&) = delete;
-  bool Valid() const { return Handle != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return Handle; }
-  bool Close() {
-    bool ok = true;
-    if (Valid()) ok = ::CloseHandle(Handle) != FALSE;
-    Handle = INVALID_HANDLE_VALUE;
-    return ok;
-  }
-
- private:
-  HANDLE Handle;
-};
 
 bool WriteAll(HANDLE file, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -37,10 +20,10 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 }  // namespace
 
 std::string TWinFilePort::ReadWholeFile(const std::wstring& path) {
-  TFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  TOwnedFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER size{};
-  if (!file.Valid() || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 ||
+  if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 ||
       static_cast<uint64_t>(size.QuadPart) > MaxReadBytes)
     return {};
   std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
@@ -58,11 +41,11 @@ std::string TWinFilePort::ReadWholeFile(const std::wstring& path) {
 
 bool TWinFilePort::WriteReplace(const std::wstring& path, std::string_view bytes) {
   std::wstring temp = path + L".tmp";
-  TFileHandle file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  TOwnedFile file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   // Nothing of ours exists yet; whatever stands at that name is not touched.
-  if (!file.Valid()) return false;
+  if (!file) return false;
   bool written = WriteAll(file.Get(), bytes) && ::FlushFileBuffers(file.Get());
-  written = file.Close() && written;
+  written = file.Reset() && written;  // the last write may fail only here
   if (written && ::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return true;
   ::DeleteFileW(temp.c_str());
