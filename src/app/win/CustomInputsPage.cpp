@@ -39,9 +39,8 @@ bool TCustomInputsPage::Create(const TPageHost& host, HWND parent) {
   return true;
 }
 
-void TCustomInputsPage::Detach() {
-  for (TFormPage* page : SubPages) page->Detach();
-  TFormPage::Detach();
+void TCustomInputsPage::PageGone() {
+  TFormPage::PageGone();
   InputsTabs = Label = nullptr;
 }
 

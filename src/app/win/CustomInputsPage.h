@@ -23,9 +23,8 @@ class TCustomInputsPage final : public TFormPage {
  public:
   TCustomInputsPage(TCommandsPage& commands, TFormPage& mouse, TFormPage& keyboardLayout);
 
-  // Creates the sub-tabs' pages too.
+  // Creates the sub-tabs' pages too; they go with it.
   bool Create(const TPageHost& host, HWND parent) override;
-  void Detach() override;
 
   int HelpIndex() const override;
   SIZE MinimumSize() const override;
@@ -50,6 +49,7 @@ class TCustomInputsPage final : public TFormPage {
   std::span<const TAnchor> Anchors() const override;
   bool Notify(const NMHDR& header, LRESULT& result) override;
   void Resized() override;
+  void PageGone() override;
 
  private:
   void ShowPage(int index);

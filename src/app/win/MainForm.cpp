@@ -47,30 +47,23 @@ TMainForm::TMainForm(const TSettingsModel& model, TConfigState& state, TSharedSt
 }
 
 void TMainForm::MeasureFont() {
-  HDC screen = ::GetDC(nullptr);
-  int dpiX = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSX) : 96;
-  int dpiY = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  Host.Scale = dpiX > 0 ? dpiX / 96.0 : 1.0;
+  Host.Scale = PixelsScale();
   // The pages' own font, "MS Shell Dlg" 8 at this DPI, for the controls of the top-level
   // window; its base units convert their dialog-unit spacing as the dialog manager does.
-  Host.Font = ::CreateFontW(-::MulDiv(8, dpiY, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                            L"MS Shell Dlg");
-  if (screen == nullptr) return;
-  {
-    TSelected font(screen, Host.Font);
-    TEXTMETRICW metrics{};
-    SIZE letters{};
-    ::GetTextMetricsW(screen, &metrics);
-    ::GetTextExtentPoint32W(screen, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &letters);
-    Host.BaseX = std::max(1L, (letters.cx / 26 + 1) / 2);
-    Host.BaseY = std::max(1L, metrics.tmHeight);
-  }
-  ::ReleaseDC(nullptr, screen);
+  Host.Font = DialogFont();
+  TWindowDc screen;
+  if (!screen) return;
+  TSelected font(screen.Get(), Host.Font);
+  TEXTMETRICW metrics{};
+  SIZE letters{};
+  ::GetTextMetricsW(screen.Get(), &metrics);
+  ::GetTextExtentPoint32W(screen.Get(), L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &letters);
+  Host.BaseX = std::max(1L, (letters.cx / 26 + 1) / 2);
+  Host.BaseY = std::max(1L, metrics.tmHeight);
 }
 
 bool TMainForm::Create(HINSTANCE instance, const std::wstring& caption, HMODULE resources) {
-  if (Window != nullptr) return true;
+  if (Handle() != nullptr) return true;
   Host.Instance = instance;
   Host.Resources = resources != nullptr ? resources : instance;
   Host.Hints = &Hints;
@@ -78,30 +71,23 @@ bool TMainForm::Create(HINSTANCE instance, const std::wstring& caption, HMODULE 
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES |
                                                       ICC_UPDOWN_CLASS | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
-  MeasureFont();
 
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  // Registered once per process; the class keeps its icons for the process's life.
-  if (!::GetClassInfoExW(instance, WindowClass, &wc)) {
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hIcon = static_cast<HICON>(::LoadImageW(Host.Resources, L"MAINICON", IMAGE_ICON,
-                                               ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0));
-    wc.hIconSm = static_cast<HICON>(::LoadImageW(Host.Resources, L"MAINICON", IMAGE_ICON,
-                                                 ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
-    wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = WindowClass;
-    ::RegisterClassExW(&wc);
-  }
-
-  Window = ::CreateWindowExW(WS_EX_CONTROLPARENT, WindowClass, caption.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                             CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance, this);
+  TWindowClass windowClass;
+  windowClass.Name = WindowClass;
+  windowClass.Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.IconModule = Host.Resources;
+  windowClass.IconName = L"MAINICON";
+  TWindowParams params;
+  params.ExStyle = WS_EX_CONTROLPARENT;
+  params.Style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+  params.Text = caption.c_str();
+  params.X = params.Y = CW_USEDEFAULT;
+  params.Width = params.Height = 100;
+  bool created = CreateHandle(instance, windowClass, params);
   // Nothing done while building the window is a change of the user's.
   TProgrammaticChange guard(State);
-  if (Window == nullptr || !CreateControls()) {
+  if (created) MeasureFont();
+  if (!created || !CreateControls()) {
     Destroy();
     return false;
   }
@@ -113,50 +99,50 @@ bool TMainForm::Create(HINSTANCE instance, const std::wstring& caption, HMODULE 
   int height = std::max<int>(std::lround(design.Height * Host.Scale), MinSize.cy);
   RECT work{};
   ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  ::SetWindowPos(Window, nullptr, work.left + (RectWidth(work) - width) / 2, work.top + (RectHeight(work) - height) / 2,
-                 width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowPos(Handle(), nullptr, work.left + (RectWidth(work) - width) / 2,
+                 work.top + (RectHeight(work) - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   Layout();
   ShowPage(0);
   InputsPage.ActivatePage(TInputsPage::Commands);
   for (TFormPage* page : Pages) page->ShowSettings(Model.Cfg);
   RefreshSwitchCaptions();
-  ::GetWindowRect(Window, &LastRect);
+  ::GetWindowRect(Handle(), &LastRect);
   return true;
 }
 
 bool TMainForm::CreateControls() {
   Tabs = ::CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, 0, 0, 0, 0,
-                           Window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PAGE_CONTROL)), Host.Instance,
+                           Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PAGE_CONTROL)), Host.Instance,
                            nullptr);
   PelorinEnabled = ::CreateWindowExW(0, WC_BUTTONW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0,
-                                     0, Window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PELORIN_ENABLED)),
+                                     0, Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PELORIN_ENABLED)),
                                      Host.Instance, nullptr);
-  if (Tabs == nullptr || PelorinEnabled == nullptr || !Hints.Create(Window, Host.Instance, Host.Scale)) return false;
+  if (Tabs == nullptr || PelorinEnabled == nullptr || !Hints.Create(Handle(), Host.Instance, Host.Scale)) return false;
   ::SendMessageW(Tabs, WM_SETFONT, reinterpret_cast<WPARAM>(Host.Font), FALSE);
   ::SendMessageW(PelorinEnabled, WM_SETFONT, reinterpret_cast<WPARAM>(Host.Font), FALSE);
   for (TFormPage* page : Pages) {
-    if (!page->Create(Host, Window)) return false;
+    if (!page->Create(Host, Handle())) return false;
     AddTab(Tabs, *page);
   }
   return true;
 }
 
 void TMainForm::Destroy() {
-  // The pages go with the window; none of their messages may reach a form half taken apart.
-  for (TFormPage* page : Pages) page->Detach();
-  if (Window != nullptr) {
-    ::SetWindowLongPtrW(Window, GWLP_USERDATA, 0);
-    ::DestroyWindow(Window);
-  }
-  Window = Tabs = PelorinEnabled = nullptr;
+  // The pages first; none of their messages may reach a form half taken apart.
+  for (TFormPage* page : Pages) page->Destroy();
+  TWindowBase::Destroy();
+}
+
+void TMainForm::WindowGone() {
+  // Destroyed from outside (a WM_CLOSE nobody took), the pages went before it.
+  Tabs = PelorinEnabled = nullptr;
   Hints.Forget();
-  if (Host.Font != nullptr) ::DeleteObject(Host.Font);
   Host.Font = nullptr;
 }
 
 HWND TMainForm::Control(int id) const {
-  if (Window == nullptr) return nullptr;
-  if (HWND control = ::GetDlgItem(Window, id)) return control;
+  if (Handle() == nullptr) return nullptr;
+  if (HWND control = ::GetDlgItem(Handle(), id)) return control;
   for (const TFormPage* page : Pages)
     if (HWND control = page->Control(id)) return control;
   return nullptr;
@@ -174,15 +160,15 @@ void TMainForm::ComputeMinimumSize() {
   int clientWidth = std::max(RectWidth(tabs), Host.DluX(SwitchWidth)) + 2 * Host.DluX(Margin);
   int clientHeight = RectHeight(tabs) + 2 * Host.DluY(Margin) + Host.DluY(SwitchGap) + Host.DluY(ButtonHeight);
   RECT window{0, 0, clientWidth, clientHeight};
-  ::AdjustWindowRectEx(&window, static_cast<DWORD>(::GetWindowLongPtrW(Window, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(::GetWindowLongPtrW(Window, GWL_EXSTYLE)));
+  ::AdjustWindowRectEx(&window, static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_EXSTYLE)));
   MinSize = {RectWidth(window), RectHeight(window)};
 }
 
 void TMainForm::Layout() {
-  if (Window == nullptr || Tabs == nullptr || ::IsIconic(Window)) return;
+  if (Handle() == nullptr || Tabs == nullptr || ::IsIconic(Handle())) return;
   RECT client{};
-  ::GetClientRect(Window, &client);
+  ::GetClientRect(Handle(), &client);
   int mx = Host.DluX(Margin), my = Host.DluY(Margin), buttonHeight = Host.DluY(ButtonHeight);
   RECT tabs{mx, my, client.right - mx, client.bottom - my - buttonHeight - Host.DluY(SwitchGap)};
   ::SetWindowPos(Tabs, nullptr, tabs.left, tabs.top, RectWidth(tabs), RectHeight(tabs), SWP_NOZORDER | SWP_NOACTIVATE);
@@ -207,45 +193,45 @@ TMainPage TMainForm::ActivePage() const {
 int TMainForm::HelpIndex() const { return Pages[static_cast<int>(ActivePage())]->HelpIndex(); }
 
 void TMainForm::Show() {
-  if (Window != nullptr) ::ShowWindow(Window, ::IsIconic(Window) ? SW_RESTORE : SW_SHOW);
+  if (Handle() != nullptr) ::ShowWindow(Handle(), ::IsIconic(Handle()) ? SW_RESTORE : SW_SHOW);
 }
 
 void TMainForm::Hide() {
-  if (Window != nullptr) ::ShowWindow(Window, SW_HIDE);
+  if (Handle() != nullptr) ::ShowWindow(Handle(), SW_HIDE);
 }
 
 void TMainForm::LoadControls(const Settings& settings) {
-  if (Window == nullptr) return;
+  if (Handle() == nullptr) return;
   TProgrammaticChange guard(State);
   for (TFormPage* page : Pages) page->ShowSettings(settings);
-  if (::IsIconic(Window) || ::IsZoomed(Window)) {
+  if (::IsIconic(Handle()) || ::IsZoomed(Handle())) {
     WINDOWPLACEMENT placement{};
     placement.length = sizeof(placement);
-    ::GetWindowPlacement(Window, &placement);
-    POINT offset = WorkAreaOffset(Window);
+    ::GetWindowPlacement(Handle(), &placement);
+    POINT offset = WorkAreaOffset(Handle());
     placement.rcNormalPosition = {settings.Left - offset.x, settings.Top - offset.y,
                                   settings.Left + settings.Width - offset.x, settings.Top + settings.Height - offset.y};
-    ::SetWindowPlacement(Window, &placement);
+    ::SetWindowPlacement(Handle(), &placement);
   } else {
-    ::SetWindowPos(Window, nullptr, settings.Left, settings.Top, settings.Width, settings.Height,
+    ::SetWindowPos(Handle(), nullptr, settings.Left, settings.Top, settings.Width, settings.Height,
                    SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  ::GetWindowRect(Window, &LastRect);
+  ::GetWindowRect(Handle(), &LastRect);
   for (TFormPage* page : Pages) page->LoadGeometry(settings);
 }
 
 void TMainForm::StoreGeometry(Settings& settings) const {
-  if (Window == nullptr) return;
+  if (Handle() == nullptr) return;
   RECT r{};
-  if (::IsIconic(Window) || ::IsZoomed(Window)) {
+  if (::IsIconic(Handle()) || ::IsZoomed(Handle())) {
     WINDOWPLACEMENT placement{};
     placement.length = sizeof(placement);
-    ::GetWindowPlacement(Window, &placement);
-    POINT offset = WorkAreaOffset(Window);
+    ::GetWindowPlacement(Handle(), &placement);
+    POINT offset = WorkAreaOffset(Handle());
     r = placement.rcNormalPosition;
     ::OffsetRect(&r, offset.x, offset.y);
   } else {
-    ::GetWindowRect(Window, &r);
+    ::GetWindowRect(Handle(), &r);
   }
   settings.Left = r.left;
   settings.Top = r.top;
@@ -260,44 +246,25 @@ void TMainForm::ShowModel() {
 }
 
 void TMainForm::RefreshSwitchCaptions() {
-  if (Window == nullptr) return;
+  if (Handle() == nullptr) return;
   ::SetWindowTextW(PelorinEnabled,
                    PelorinEnabledCaption(SharedState.AppEnabled.load(std::memory_order_relaxed)).c_str());
   Commands.RefreshSwitchCaption();
 }
 
 bool TMainForm::IsFormMessage(MSG& message) {
-  if (Window == nullptr || message.hwnd == nullptr) return false;
-  if (message.hwnd != Window && !::IsChild(Window, message.hwnd)) return false;
-  return ::IsDialogMessageW(Window, &message) != FALSE;
+  if (Handle() == nullptr || message.hwnd == nullptr) return false;
+  if (message.hwnd != Handle() && !::IsChild(Handle(), message.hwnd)) return false;
+  return ::IsDialogMessageW(Handle(), &message) != FALSE;
 }
 
 void TMainForm::GeometryMaybeChanged() {
-  if (Window == nullptr || ::IsIconic(Window)) return;
+  if (Handle() == nullptr || ::IsIconic(Handle())) return;
   RECT r{};
-  ::GetWindowRect(Window, &r);
+  ::GetWindowRect(Handle(), &r);
   bool changed = !::EqualRect(&r, &LastRect);
   LastRect = r;
-  if (changed && ::IsWindowVisible(Window)) SetSysCfgChanged(State);
-}
-
-LRESULT CALLBACK TMainForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<TMainForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->Window = window;  // messages arrive before CreateWindowExW returns the handle
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<TMainForm*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    // Destroyed from outside (a WM_CLOSE nobody took): the pages are gone already; the form
-    // forgets the handles and stays usable for another Create.
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    self->Window = nullptr;
-    self->Destroy();
-    return ::DefWindowProcW(window, message, wParam, lParam);
-  }
-  return self->HandleMessage(message, wParam, lParam);
+  if (changed && ::IsWindowVisible(Handle())) SetSysCfgChanged(State);
 }
 
 LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -339,7 +306,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return ::DefWindowProcW(Window, message, wParam, lParam);
+  return DefaultMessage(message, wParam, lParam);
 }
 
 }  // namespace pelorin

@@ -11,6 +11,7 @@
 #include "base/ConfigState.h"
 #include "base/Settings.h"
 #include "base/SharedState.h"
+#include "common/win/WindowBase.h"
 #include "config/SettingsStore.h"
 #include "config/win/SettingBindings.h"
 #include "config/win/SettingsPage.h"
@@ -45,7 +46,7 @@ inline constexpr int MainPageCount = 4;
 //   form.LoadControls(settings); form.ShowModel();
 // The message loop passes every message through IsFormMessage (Tab between controls).
 // Before Pelorin.ini is written: form.StoreGeometry(settings).
-class TMainForm {
+class TMainForm final : public TWindowBase {
  public:
   // Sees every message of the top-level window first; true when it handled the message,
   // with its result in `result`.
@@ -54,30 +55,26 @@ class TMainForm {
   static constexpr wchar_t WindowClass[] = L"PelorinMainForm";
 
   TMainForm(const TSettingsModel& model, TConfigState& state, TSharedState& shared, const TSettingsIo& io);
-  TMainForm(const TMainForm&) = delete;
-  TMainForm& operator=(const TMainForm&) = delete;
-  ~TMainForm() { Destroy(); }
+  ~TMainForm() override { Destroy(); }
 
   // Creates the window hidden, at the design size scaled to the screen's DPI, centred, with
   // the controls showing the model. The page templates and pictures come from `resources`,
   // which defaults to `instance`.
   bool Create(HINSTANCE instance, const std::wstring& caption, HMODULE resources = nullptr);
+  // The pages, then the window; the form may be created again.
   void Destroy();
 
-  HWND Handle() const { return Window; }
   // The top-level tab control; tab 0 is "Custom Inputs".
   HWND PageControl() const { return Tabs; }
   HWND Page(TMainPage page) const { return Pages[static_cast<int>(page)]->Handle(); }
   // Any control of the window or its pages by its id in res/resource.h.
   HWND Control(int id) const;
-  // Pixels per inch of the screen / 96, taken once at creation.
-  double PixelsScale() const { return Host.Scale; }
   // The smallest window size at which no page is clipped.
   SIZE MinimumSize() const { return MinSize; }
 
   void Show();
   void Hide();
-  bool Visible() const { return Window != nullptr && ::IsWindowVisible(Window); }
+  bool Visible() const { return Handle() != nullptr && ::IsWindowVisible(Handle()); }
 
   // Shows a page as if the user had clicked its tab.
   void ActivatePage(TMainPage page) { ShowPage(static_cast<int>(page)); }
@@ -124,8 +121,8 @@ class TMainForm {
   static constexpr int ButtonHeight = 14;
   static constexpr int SwitchWidth = 75;
 
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void WindowGone() override;
 
   void MeasureFont();
   bool CreateControls();
@@ -150,7 +147,6 @@ class TMainForm {
 
   TPageHost Host;
   THints Hints;
-  HWND Window = nullptr;
   HWND Tabs = nullptr;
   HWND PelorinEnabled = nullptr;
   SIZE MinSize{};

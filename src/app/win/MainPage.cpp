@@ -82,31 +82,24 @@ void ShowTabPage(HWND tabs, std::span<TFormPage* const> pages, int index) {
 
 bool TFormPage::Create(const TPageHost& host, HWND parent) {
   PageHost = host;
-  HRSRC found = ::FindResourceW(host.Resources, MAKEINTRESOURCEW(TemplateId), RT_DIALOG);
-  HGLOBAL loaded = found != nullptr ? ::LoadResource(host.Resources, found) : nullptr;
-  auto* dialog = loaded != nullptr ? static_cast<const DLGTEMPLATE*>(::LockResource(loaded)) : nullptr;
-  if (dialog == nullptr) return false;
-  HWND page = ::CreateDialogIndirectParamW(host.Instance, dialog, parent, DialogProc, reinterpret_cast<LPARAM>(this));
-  if (page == nullptr) return false;
-  if (ThemeApi().EnableThemeDialogTexture != nullptr) ThemeApi().EnableThemeDialogTexture(page, ETDT_ENABLETAB);
+  if (!TDialogPage::Create(host.Instance, host.Resources, TemplateId, parent)) return false;
+  if (ThemeApi().EnableThemeDialogTexture != nullptr) ThemeApi().EnableThemeDialogTexture(Handle(), ETDT_ENABLETAB);
   return true;
 }
 
-void TFormPage::Detach() {
-  if (Page != nullptr) ::SetWindowLongPtrW(Page, DWLP_USER, 0);
-  Page = nullptr;
+void TFormPage::PageGone() {
   Anchored.clear();
   ErrorLabels.clear();
 }
 
-std::wstring TFormPage::Title() const { return WindowText(Page); }
+std::wstring TFormPage::Title() const { return WindowText(Handle()); }
 
-HWND TFormPage::Control(int id) const { return Page != nullptr ? ::GetDlgItem(Page, id) : nullptr; }
+HWND TFormPage::Control(int id) const { return TDialogPage::Control(id); }
 
 bool TFormPage::Showing() const {
-  if (Page == nullptr) return false;
-  HWND top = ::GetAncestor(Page, GA_ROOT);
-  for (HWND w = Page; w != nullptr && w != top; w = ::GetParent(w))
+  if (Handle() == nullptr) return false;
+  HWND top = ::GetAncestor(Handle(), GA_ROOT);
+  for (HWND w = Handle(); w != nullptr && w != top; w = ::GetParent(w))
     if (!HasStyle(w, WS_VISIBLE)) return false;
   return true;
 }
@@ -116,80 +109,69 @@ void TFormPage::ColourAsError(HWND label) {
     ErrorLabels.push_back(label);
 }
 
-INT_PTR CALLBACK TFormPage::DialogProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    auto* self = reinterpret_cast<TFormPage*>(lParam);
-    ::SetWindowLongPtrW(page, DWLP_USER, lParam);
-    self->Page = page;
-    self->RecordLayout();
-    if (self->Bound != nullptr) self->Bound->Init(page);
-    self->Init();
-    return FALSE;  // the focus stays where it is
-  }
-  auto* self = reinterpret_cast<TFormPage*>(::GetWindowLongPtrW(page, DWLP_USER));
-  if (self == nullptr) return FALSE;
-  return self->HandleMessage(message, wParam, lParam);
+bool TFormPage::InitPage() {
+  RecordLayout();
+  if (Bound != nullptr) Bound->Init(Handle());
+  Init();
+  return false;  // the focus stays where it is
 }
 
-INT_PTR TFormPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  auto reply = [this](LRESULT result) {
-    ::SetWindowLongPtrW(Page, DWLP_MSGRESULT, result);
-    return TRUE;
-  };
+std::optional<LRESULT> TFormPage::PageMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SIZE:
       Layout();
       Resized();
-      return TRUE;
+      return 0;
     case WM_COMMAND: {
       int id = LOWORD(wParam), code = HIWORD(wParam);
-      return Command(id, code, reinterpret_cast<HWND>(lParam)) || BoundCommand(id, code) ? TRUE : FALSE;
+      if (Command(id, code, reinterpret_cast<HWND>(lParam)) || BoundCommand(id, code)) return 0;
+      return std::nullopt;
     }
     case WM_NOTIFY: {
       LRESULT result = 0;
-      if (!Notify(*reinterpret_cast<const NMHDR*>(lParam), result)) return FALSE;
-      return reply(result);
+      if (!Notify(*reinterpret_cast<const NMHDR*>(lParam), result)) return std::nullopt;
+      return result;
     }
     case WM_HSCROLL:
       if (lParam != 0 && !HScroll(reinterpret_cast<HWND>(lParam))) BoundHScroll(reinterpret_cast<HWND>(lParam));
-      return TRUE;
+      return 0;
     case WM_DRAWITEM:
       DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
     case WM_CTLCOLORSTATIC: {
       auto control = reinterpret_cast<HWND>(lParam);
-      if (std::find(ErrorLabels.begin(), ErrorLabels.end(), control) == ErrorLabels.end()) return FALSE;
+      if (std::find(ErrorLabels.begin(), ErrorLabels.end(), control) == ErrorLabels.end()) return std::nullopt;
       auto dc = reinterpret_cast<HDC>(wParam);
       ::SetTextColor(dc, ErrorColour);
       // Transparent over the page, which may be the tab's themed background.
       ::SetBkMode(dc, TRANSPARENT);
-      return reinterpret_cast<INT_PTR>(::GetStockObject(NULL_BRUSH));
+      return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
     }
     case WM_SETCURSOR:
-      if (!HandCursorOver(::GetDlgCtrlID(reinterpret_cast<HWND>(wParam)))) return FALSE;
+      if (!HandCursorOver(::GetDlgCtrlID(reinterpret_cast<HWND>(wParam)))) return std::nullopt;
       ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));
-      return reply(TRUE);
+      return TRUE;
     default: {
       LRESULT result = 0;
-      if (!OtherMessage(message, wParam, lParam, result)) return FALSE;
-      return reply(result);
+      if (!OtherMessage(message, wParam, lParam, result)) return std::nullopt;
+      return result;
     }
   }
 }
 
 void TFormPage::ShowSettings(const Settings& settings) {
-  if (Bound != nullptr && Page != nullptr) Bound->Show(Page, settings);
+  if (Bound != nullptr && Handle() != nullptr) Bound->Show(Handle(), settings);
 }
 
 bool TFormPage::BoundCommand(int id, int code) {
   if (Bound == nullptr) return false;
   std::optional<TSettingControl> changed;
   if (code == BN_CLICKED)
-    changed = Bound->Clicked(Page, id);
+    changed = Bound->Clicked(Handle(), id);
   else if (code == EN_CHANGE)
-    changed = Bound->Edited(Page, id);
+    changed = Bound->Edited(Handle(), id);
   else if (code == EN_KILLFOCUS)
-    Bound->Left(Page, id);
+    Bound->Left(Handle(), id);
   else
     return false;
   if (changed) SettingChanged(*changed);
@@ -204,12 +186,12 @@ void TFormPage::BoundHScroll(HWND track) {
 void TFormPage::RecordLayout() {
   Anchored.clear();
   RECT client{};
-  ::GetClientRect(Page, &client);
+  ::GetClientRect(Handle(), &client);
   Design = {client.right, client.bottom};
   for (const TAnchor& anchor : Anchors()) {
-    HWND control = ::GetDlgItem(Page, anchor.Id);
+    HWND control = ::GetDlgItem(Handle(), anchor.Id);
     if (control == nullptr) continue;
-    RECT design = RectIn(control, Page);
+    RECT design = RectIn(control, Handle());
     // A drop-down list's window is its closed height; moving it with that height would
     // leave its list one line high.
     wchar_t cls[16] = {};
@@ -225,7 +207,7 @@ void TFormPage::RecordLayout() {
 
 void TFormPage::Layout() {
   RECT client{};
-  ::GetClientRect(Page, &client);
+  ::GetClientRect(Handle(), &client);
   int dx = client.right - Design.cx, dy = client.bottom - Design.cy;
   auto share = [](double part, int extra) { return static_cast<int>(std::lround(part * extra)); };
   for (const TAnchored& a : Anchored) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/Settings.h"
+#include "common/win/DialogPage.h"
 #include "config/win/SettingBindings.h"
 
 namespace pelorin {
@@ -34,22 +35,16 @@ struct TAnchor {
 };
 
 // A page of the main window: a child dialog built from its template in res/MainForm.rc. The
-// page alone knows its controls: the dialog procedure hands every message of the page to the
-// virtual handlers below, and the window hosting it only places, shows and hides it. The
-// page's controls follow its size by its anchors. GUI thread only.
-class TFormPage {
+// page alone knows its controls: its messages go to the virtual handlers below, and the
+// window hosting it only places, shows and hides it. The page's controls follow its size by
+// its anchors. The page goes with its parent, or by Destroy(). GUI thread only.
+class TFormPage : public TDialogPage {
  public:
   explicit TFormPage(int templateId) : TemplateId(templateId) {}
-  TFormPage(const TFormPage&) = delete;
-  TFormPage& operator=(const TFormPage&) = delete;
-  virtual ~TFormPage() = default;
 
   // Builds the page hidden in `parent`, its controls set up by Init.
   virtual bool Create(const TPageHost& host, HWND parent);
-  // The window goes with its parent: from now on none of its messages reaches this object.
-  virtual void Detach();
 
-  HWND Handle() const { return Page; }
   // The template's caption: the title of the page's tab.
   std::wstring Title() const;
   // The page's client size at its template's size.
@@ -95,6 +90,8 @@ class TFormPage {
   virtual void Resized() {}
   // Any other message of the page.
   virtual bool OtherMessage(UINT /*message*/, WPARAM, LPARAM, LRESULT& /*result*/) { return false; }
+  // The window is gone: what the page kept of it goes too.
+  void PageGone() override;
 
  private:
   struct TAnchored {
@@ -103,8 +100,8 @@ class TFormPage {
     TAnchor Anchor;
   };
 
-  static INT_PTR CALLBACK DialogProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
-  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  bool InitPage() override;
+  std::optional<LRESULT> PageMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool BoundCommand(int id, int code);
   void BoundHScroll(HWND track);
   void RecordLayout();
@@ -112,7 +109,6 @@ class TFormPage {
 
   int TemplateId;
   TPageHost PageHost;
-  HWND Page = nullptr;
   SIZE Design{};
   std::vector<TAnchored> Anchored;
   std::vector<HWND> ErrorLabels;

@@ -43,23 +43,15 @@ void TDesktopPage::Init() {
   Host().Hints->Add(Control(IDC_AUTO_RESTORE_DESKTOP_CHECK),
                     L"Uncheck this option if you want to move the desktop shortcuts which was previously saved. "
                     L"After the shortcuts moving save the shortcut positions then turn on this option back");
-  FreeIcons();
   int side = static_cast<int>(std::lround(ShortcutSide * Host().Scale));
   for (size_t i = 0; i < ShortcutIcons.size(); ++i)
-    ShortcutIcons[i] =
-        static_cast<HICON>(::LoadImageW(Host().Resources, ShortcutIconNames[i], IMAGE_ICON, side, side, 0));
+    ShortcutIcons[i].Reset(
+        static_cast<HICON>(::LoadImageW(Host().Resources, ShortcutIconNames[i], IMAGE_ICON, side, side, 0)));
 }
 
-void TDesktopPage::Detach() {
-  TFormPage::Detach();
-  FreeIcons();
-}
-
-void TDesktopPage::FreeIcons() {
-  for (HICON& icon : ShortcutIcons) {
-    if (icon != nullptr) ::DestroyIcon(icon);
-    icon = nullptr;
-  }
+void TDesktopPage::PageGone() {
+  TFormPage::PageGone();
+  for (TOwnedIcon& icon : ShortcutIcons) icon.Reset();
 }
 
 void TDesktopPage::ShowDesktopError() {
@@ -78,7 +70,7 @@ bool TDesktopPage::DrawItem(const DRAWITEMSTRUCT& item) {
   RECT r = item.rcItem;
   int index = id - IDC_SLEEP_SHORTCUT;
   int side = static_cast<int>(std::lround(ShortcutSide * Host().Scale));
-  if (HICON icon = ShortcutIcons[static_cast<size_t>(index)]) {
+  if (HICON icon = ShortcutIcons[static_cast<size_t>(index)].Get()) {
     ::DrawIconEx(dc, r.left + (RectWidth(r) - side) / 2, r.top + (RectHeight(r) - side) / 2, icon, side, side, 0,
                  nullptr, DI_NORMAL);
     return true;

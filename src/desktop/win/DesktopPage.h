@@ -2,6 +2,7 @@
 #include <array>
 
 #include "app/win/MainPage.h"
+#include "common/win/Owned.h"
 #include "config/win/SettingBindings.h"
 
 namespace pelorin {
@@ -12,10 +13,8 @@ namespace pelorin {
 class TDesktopPage final : public TFormPage {
  public:
   TDesktopPage(Settings& cfg, TConfigState& state, const TSettingChanged& changed);
-  ~TDesktopPage() override { FreeIcons(); }
 
   int HelpIndex() const override { return 3; }
-  void Detach() override;
 
   // The shell refused access: shows the red label and disables the save, the restore and
   // the automatic restore.
@@ -26,12 +25,11 @@ class TDesktopPage final : public TFormPage {
   void Init() override;
   bool DrawItem(const DRAWITEMSTRUCT& item) override;
   bool HandCursorOver(int id) const override;
+  void PageGone() override;
 
  private:
-  void FreeIcons();
-
   TSettingBindings Bindings;
-  std::array<HICON, 4> ShortcutIcons{};
+  std::array<TOwnedIcon, 4> ShortcutIcons;
 };
 
 }  // namespace pelorin

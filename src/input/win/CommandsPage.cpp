@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "app/win/MsgBox.h"
+#include "common/win/Messages.h"
 #include "input/InputCatalogue.h"
 #include "res/resource.h"
 
@@ -18,8 +19,6 @@ std::wstring InputsEnabledCaption(bool checkedInputsEnabled) {
 namespace {
 
 constexpr UINT_PTR ComboSubclassId = 1;
-// Posted to the page: CommandCombo changes its kind once its own notification is over.
-constexpr UINT WM_SWITCH_COMMAND_COMBO = WM_APP + 1;
 
 // The choices take the extra width; a command line can be long.
 constexpr TAnchor CommandsAnchors[] = {
@@ -147,7 +146,7 @@ bool TCommandsPage::Command(int id, int code, HWND control) {
 bool TCommandsPage::Notify(const NMHDR& header, LRESULT& result) { return MainGrid.Notify(header, result); }
 
 bool TCommandsPage::OtherMessage(UINT message, WPARAM, LPARAM, LRESULT&) {
-  if (message != WM_SWITCH_COMMAND_COMBO) return false;
+  if (message != SwitchCommandComboMessage) return false;
   SwitchCommandCombo(PendingCommandCombo);
   return true;
 }
@@ -231,7 +230,7 @@ void TCommandsPage::ComboChange(HWND combo) {
   if (state.Editable != wasEditable) {
     // The combo box that sent this notification may not be hidden under its own feet.
     PendingCommandCombo = state;
-    ::PostMessageW(Handle(), WM_SWITCH_COMMAND_COMBO, 0, 0);
+    ::PostMessageW(Handle(), SwitchCommandComboMessage, 0, 0);
     return;
   }
   WriteCombo(combo, state);

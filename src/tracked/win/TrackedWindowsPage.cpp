@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <memory>
-#include <type_traits>
 #include <string>
 #include <string_view>
 #include <utility>
 
 #include "app/win/Hints.h"
 #include "common/win/GdiObjects.h"
+#include "common/win/Owned.h"
 #include "input/CustomInputTable.h"
 #include "res/resource.h"
 
@@ -68,9 +67,8 @@ const THandPicture& HandPicture() {
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
-    std::unique_ptr<std::remove_pointer_t<HDC>, decltype(&::DeleteDC)> memory(::CreateCompatibleDC(nullptr),
-                                                                               &::DeleteDC);
-    HDC dc = memory.get();
+    TOwnedDc memory(::CreateCompatibleDC(nullptr));
+    HDC dc = memory.Get();
     uint32_t* pixels[2] = {};
     TGdiObject white(::CreateDIBSection(dc, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&pixels[0]), nullptr, 0));
     TGdiObject black(::CreateDIBSection(dc, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&pixels[1]), nullptr, 0));
