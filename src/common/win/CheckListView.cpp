@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/win/WindowBase.h"
+
 namespace pelorin {
 
 namespace {
@@ -224,14 +226,19 @@ void TCheckListView::FitColumns() {
 }
 
 LRESULT CALLBACK TCheckListView::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                          DWORD_PTR data) {
-  if (message == WM_NCDESTROY) {
-    auto* self = reinterpret_cast<TCheckListView*>(data);
-    ::RemoveWindowSubclass(list, ListProc, CheckListSubclassId);
-    self->List = nullptr;
-    return ::DefSubclassProc(list, message, wParam, lParam);
+                                          DWORD_PTR data) noexcept {
+  try {
+    if (message == WM_NCDESTROY) {
+      auto* self = reinterpret_cast<TCheckListView*>(data);
+      ::RemoveWindowSubclass(list, ListProc, CheckListSubclassId);
+      self->List = nullptr;
+      return ::DefSubclassProc(list, message, wParam, lParam);
+    }
+    return reinterpret_cast<TCheckListView*>(data)->HandleMessage(message, wParam, lParam);
+  } catch (...) {
+    ReportEscapedException();
+    return 0;
   }
-  return reinterpret_cast<TCheckListView*>(data)->HandleMessage(message, wParam, lParam);
 }
 
 LRESULT TCheckListView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -79,7 +79,7 @@ class TCheckListView {
 
  private:
   static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                   DWORD_PTR data);
+                                   DWORD_PTR data) noexcept;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT CustomDraw(const NMLVCUSTOMDRAW& draw) const;
   RECT CheckCell(int item) const;

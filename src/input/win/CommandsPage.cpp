@@ -152,7 +152,7 @@ bool TCommandsPage::OtherMessage(UINT message, WPARAM, LPARAM, LRESULT&) {
 }
 
 LRESULT CALLBACK TCommandsPage::ComboKeyProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                             DWORD_PTR data) {
+                                             DWORD_PTR data) noexcept {
   auto* self = reinterpret_cast<TCommandsPage*>(data);
   switch (message) {
     case WM_KEYDOWN:

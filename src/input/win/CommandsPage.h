@@ -70,7 +70,7 @@ class TCommandsPage final : public TFormPage {
 
  private:
   static LRESULT CALLBACK ComboKeyProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                       DWORD_PTR data);
+                                       DWORD_PTR data) noexcept;
   TChoiceComboState ReadCombo(HWND combo) const;
   void WriteCombo(HWND combo, const TChoiceComboState& state);
   void SwitchCommandCombo(const TChoiceComboState& state);
