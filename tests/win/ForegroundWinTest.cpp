@@ -72,6 +72,9 @@ class ForegroundWin : public ::testing::Test {
     RemoveForegroundHook();
     Dispatcher.Close();
     for (HWND w : Windows) ::DestroyWindow(w);
+    // The stand-in list view class would shadow the real one for every later suite.
+    ::UnregisterClassW(ListViewClass, ::GetModuleHandleW(nullptr));
+    ::UnregisterClassW(TestClass, ::GetModuleHandleW(nullptr));
   }
   HWND Make(DWORD exStyle, DWORD style, int x, int y, int w, int h, HWND parent = nullptr,
             const wchar_t* cls = TestClass) {

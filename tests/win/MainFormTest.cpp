@@ -22,6 +22,7 @@
 #include "config/win/AnsiCodePageWin.h"
 #include "config/win/FilePortWin.h"
 #include "input/InputCatalogue.h"
+#include "input/win/HooksWindowPort.h"
 
 namespace pelorin::test {
 namespace {
@@ -34,13 +35,6 @@ std::wstring TextOf(HWND window) {
   wchar_t text[1024] = {};
   ::GetWindowTextW(window, text, 1024);
   return text;
-}
-
-RECT RectIn(HWND control, HWND parent) {
-  RECT r{};
-  ::GetWindowRect(control, &r);
-  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-  return r;
 }
 
 bool HasStyle(HWND window, LONG_PTR style) { return (::GetWindowLongPtrW(window, GWL_STYLE) & style) == style; }
@@ -385,7 +379,7 @@ TEST_F(MainForm, PagesTabsAndCaptions) {
   const wchar_t* subTabs[] = {L"Commands", L"Mouse", L"Keyboard layout"};
   HWND tabs = Form->PageControl();
   ASSERT_EQ(::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 4);
-  ASSERT_EQ(::SendMessageW(Form->InputsPageControl(), TCM_GETITEMCOUNT, 0, 0), 3);
+  ASSERT_EQ(::SendMessageW(Form->CustomInputsPage().Tabs(), TCM_GETITEMCOUNT, 0, 0), 3);
   auto tabText = [](HWND t, int i) {
     wchar_t text[64] = {};
     TCITEMW item{};
@@ -407,14 +401,14 @@ TEST_F(MainForm, PagesTabsAndCaptions) {
   }
   UserSelectsTab(tabs, 0);
   for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(tabText(Form->InputsPageControl(), i), subTabs[i]);
-    UserSelectsTab(Form->InputsPageControl(), i);
+    EXPECT_EQ(tabText(Form->CustomInputsPage().Tabs(), i), subTabs[i]);
+    UserSelectsTab(Form->CustomInputsPage().Tabs(), i);
     for (int j = 0; j < 3; ++j)
-      EXPECT_EQ(HasStyle(Form->InputsPage(static_cast<TInputsPage>(j)), WS_VISIBLE), i == j);
+      EXPECT_EQ(HasStyle(Form->CustomInputsPage().Page(static_cast<TInputsPage>(j)), WS_VISIBLE), i == j);
     EXPECT_EQ(Form->HelpIndex(), i);
   }
-  EXPECT_EQ(Form->CommandCombo(), C(IDC_COMMAND_COMBO));
-  EXPECT_EQ(::GetParent(Form->CommandCombo()), Form->InputsPage(TInputsPage::Commands));
+  EXPECT_EQ(Form->CommandsPage().CommandCombo(), C(IDC_COMMAND_COMBO));
+  EXPECT_EQ(::GetParent(Form->CommandsPage().CommandCombo()), Form->CustomInputsPage().Page(TInputsPage::Commands));
 
   wchar_t cls[32] = {};
   ::GetClassNameW(Form->Handle(), cls, 32);
@@ -481,9 +475,11 @@ TEST_F(MainForm, PagesTabsAndCaptions) {
     }
     return items;
   };
-  EXPECT_EQ(comboItems(Form->CommandCombo()), std::vector<std::wstring>(CommandCatalogue.begin(), CommandCatalogue.end()));
-  EXPECT_EQ(comboItems(Form->InputCombo()), std::vector<std::wstring>(InputCatalogue.begin(), InputCatalogue.end()));
-  EXPECT_TRUE(HasStyle(Form->CommandCombo(), CBS_DROPDOWNLIST));
+  EXPECT_EQ(comboItems(Form->CommandsPage().CommandCombo()),
+            std::vector<std::wstring>(CommandCatalogue.begin(), CommandCatalogue.end()));
+  EXPECT_EQ(comboItems(Form->CommandsPage().InputCombo()),
+            std::vector<std::wstring>(InputCatalogue.begin(), InputCatalogue.end()));
+  EXPECT_TRUE(HasStyle(Form->CommandsPage().CommandCombo(), CBS_DROPDOWNLIST));
 
   auto headers = [](HWND grid) {
     std::vector<std::wstring> texts;
@@ -542,7 +538,7 @@ TEST_F(MainForm, SwitchesButtonsAndTheirCallbacks) {
 
   int pelorinClicks = 0, inputsClicks = 0, applied = 0;
   Form->OnPelorinEnabledClick = [&] { ++pelorinClicks; };
-  Form->OnInputsEnabledClick = [&] { ++inputsClicks; };
+  Form->CommandsPage().OnInputsEnabledClick = [&] { ++inputsClicks; };
   auto click = [&](int id) { UserPresses(id); };
   click(IDC_PELORIN_ENABLED);
   click(IDC_INPUTS_ENABLED);
@@ -556,7 +552,7 @@ TEST_F(MainForm, SwitchesButtonsAndTheirCallbacks) {
   ASSERT_TRUE(::IsWindowEnabled(C(IDC_APPLY)));
   click(IDC_APPLY);
   EXPECT_TRUE(::IsWindowEnabled(C(IDC_APPLY))) << "nothing was applied without the callback";
-  Form->OnApplyClick = [&] { ++applied; };
+  Form->SettingsPage().OnApplyClick = [&] { ++applied; };
   click(IDC_APPLY);
   EXPECT_EQ(applied, 1);
   EXPECT_FALSE(::IsWindowEnabled(C(IDC_APPLY)));
@@ -568,13 +564,13 @@ TEST_F(MainForm, SwitchesButtonsAndTheirCallbacks) {
 
   // No other keyboard layout; the shell refused access. Neither is a change of the user's.
   MarkSettingsSaved(State);
-  Form->DisableAutoLayout();
+  Form->LayoutPage().DisableAutoLayout();
   EXPECT_FALSE(Cfg.AutoLayoutCheck);
   EXPECT_EQ(::SendMessageW(C(IDC_AUTO_LAYOUT_CHECK), BM_GETCHECK, 0, 0), BST_UNCHECKED);
   EXPECT_FALSE(::IsWindowEnabled(C(IDC_AUTO_LAYOUT_CHECK)));
   EXPECT_FALSE(::IsWindowEnabled(C(IDC_AUTO_LAYOUT_TRACK)));
   EXPECT_FALSE(HasStyle(C(IDC_ERROR_DESKTOP_LABEL), WS_VISIBLE));
-  Form->ShowDesktopError();
+  Form->DesktopPage().ShowDesktopError();
   EXPECT_TRUE(HasStyle(C(IDC_ERROR_DESKTOP_LABEL), WS_VISIBLE));
   for (int id : {IDC_SAVE_DESKTOP, IDC_RESTORE_DESKTOP, IDC_AUTO_RESTORE_DESKTOP_CHECK})
     EXPECT_FALSE(::IsWindowEnabled(C(id))) << "id " << id;
@@ -582,10 +578,10 @@ TEST_F(MainForm, SwitchesButtonsAndTheirCallbacks) {
 }
 
 TEST_F(MainForm, ErrorLabelFollowsTheSubTabsAtTheirBottomEdge) {
-  HWND label = Form->ErrorLabel();
+  HWND label = Form->CustomInputsPage().ErrorLabel();
   ASSERT_NE(label, nullptr);
   EXPECT_FALSE(HasStyle(label, WS_VISIBLE));
-  Form->ShowHookError();
+  Form->CustomInputsPage().ShowHookError();
   EXPECT_TRUE(HasStyle(label, WS_VISIBLE));
   EXPECT_EQ(TextOf(label), L"Can`t set system hook for normal work");
   HWND tooltip = FindTooltip();
@@ -593,17 +589,17 @@ TEST_F(MainForm, ErrorLabelFollowsTheSubTabsAtTheirBottomEdge) {
             L"Some functions, provided by Pelorin, are not working. Restart Pelorin manually or hide it (press Esc), "
             L"it will restarts automatically when hidden");
   for (int i : {1, 2, 0}) {
-    UserSelectsTab(Form->InputsPageControl(), i);
-    HWND page = Form->InputsPage(static_cast<TInputsPage>(i));
+    UserSelectsTab(Form->CustomInputsPage().Tabs(), i);
+    HWND page = Form->CustomInputsPage().Page(static_cast<TInputsPage>(i));
     EXPECT_EQ(::GetParent(label), page) << "sub-tab " << i;
     RECT client{}, r = RectIn(label, page);
     ::GetClientRect(page, &client);
-    RECT enabled = RectIn(C(IDC_INPUTS_ENABLED), Form->InputsPage(TInputsPage::Commands));
+    RECT enabled = RectIn(C(IDC_INPUTS_ENABLED), Form->CustomInputsPage().Page(TInputsPage::Commands));
     EXPECT_GE(r.top, enabled.top) << "in the bottom row";
     EXPECT_LE(r.bottom, client.bottom);
     EXPECT_GT(r.left, enabled.right) << "clear of the InputsEnabled switch";
   }
-  Form->ShowErrorLabel(NoBrightnessText);
+  Form->CustomInputsPage().ShowErrorLabel(NoBrightnessText);
   EXPECT_EQ(TextOf(label), L"The system does not supports a brightness adjusting");
   EXPECT_EQ(HintOf(tooltip, label), L"") << "shown without the hook error's hint";
 }
@@ -683,8 +679,8 @@ std::vector<std::string> ClippedControls(HWND page) {
 }
 
 TEST_F(MainForm, NothingIsClippedAtThisDpiFromTheDesignSizeDownToTheMinimum) {
-  Form->ShowErrorLabel(NoBrightnessText);  // the longest text the red label takes
-  Form->ShowDesktopError();
+  Form->CustomInputsPage().ShowErrorLabel(NoBrightnessText);  // the longest text the red label takes
+  Form->DesktopPage().ShowDesktopError();
   ShowAndSettle();
   SIZE min = Form->MinimumSize();
   for (bool atMinimum : {false, true}) {
@@ -704,13 +700,13 @@ TEST_F(MainForm, NothingIsClippedAtThisDpiFromTheDesignSizeDownToTheMinimum) {
     }
     Form->ActivatePage(TMainPage::CustomInputs);
     for (int p = 0; p < InputsPageCount; ++p) {
-      Form->ActivateInputsPage(static_cast<TInputsPage>(p));
-      std::vector<std::string> clipped = ClippedControls(Form->InputsPage(static_cast<TInputsPage>(p)));
+      Form->CustomInputsPage().ActivatePage(static_cast<TInputsPage>(p));
+      std::vector<std::string> clipped = ClippedControls(Form->CustomInputsPage().Page(static_cast<TInputsPage>(p)));
       EXPECT_TRUE(clipped.empty()) << "sub-tab " << p << (atMinimum ? " at the minimum" : "") << ": "
                                    << ::testing::PrintToString(clipped);
     }
     // A drop-down list keeps the room for its items when the page resizes it.
-    for (HWND combo : {Form->CommandCombo(), Form->InputCombo()}) {
+    for (HWND combo : {Form->CommandsPage().CommandCombo(), Form->CommandsPage().InputCombo()}) {
       RECT dropped{};
       ::SendMessageW(combo, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
       LRESULT itemHeight = ::SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0);
@@ -729,11 +725,11 @@ TEST_F(MainForm, NothingIsClippedAtThisDpiFromTheDesignSizeDownToTheMinimum) {
 
 TEST_F(MainForm, TabMovesBetweenTheControlsOfThePageShown) {
   ShowAndSettle();
-  ::SetFocus(Form->CommandCombo());
-  ASSERT_EQ(::GetFocus(), Form->CommandCombo());
-  MSG tab{Form->CommandCombo(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+  ::SetFocus(Form->CommandsPage().CommandCombo());
+  ASSERT_EQ(::GetFocus(), Form->CommandsPage().CommandCombo());
+  MSG tab{Form->CommandsPage().CommandCombo(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
   EXPECT_TRUE(Form->IsFormMessage(tab));
-  EXPECT_EQ(::GetFocus(), Form->InputCombo());
+  EXPECT_EQ(::GetFocus(), Form->CommandsPage().InputCombo());
   // Another program's message is left alone.
   MSG other{nullptr, WM_KEYDOWN, VK_TAB, 0, 0, {}};
   EXPECT_FALSE(Form->IsFormMessage(other));
@@ -821,19 +817,19 @@ TEST_F(MainForm, GridsShowTheirRows) {
   TCustomInputTable table(Inputs.CellPrefixLen());
   ASSERT_TRUE(table.AddRow(L"Volume Up", std::nullopt, L"Middle mouse button click", StateMouseChecked));
   ASSERT_TRUE(table.AddRow(L"Disable Pelorin", std::nullopt, L"Mouse button 4 click", StateMouse));
-  Form->ShowTable(table);
+  Form->CommandsPage().ShowTable(table);
   HWND grid = C(IDC_MAIN_GRID);
   ASSERT_EQ(::SendMessageW(grid, LVM_GETITEMCOUNT, 0, 0), 2);
   EXPECT_EQ(GridCell(grid, 0, 0), L"Volume Up");
   EXPECT_EQ(GridCell(grid, 0, 1), std::wstring(Inputs.CellPrefixLen(), L' ') + L"Middle mouse button click");
   EXPECT_EQ(GridCell(grid, 1, 0), L"Disable Pelorin");
 
-  Form->ShowTable(TCustomInputTable(Inputs.CellPrefixLen()));
+  Form->CommandsPage().ShowTable(TCustomInputTable(Inputs.CellPrefixLen()));
   EXPECT_EQ(::SendMessageW(grid, LVM_GETITEMCOUNT, 0, 0), 0) << "the unused row 1 of an empty table";
 
   std::vector<TTrackedWindowRow> rows{{L"Save as", L"[*].txt", L"Yes", 5, false, true},
                                       {L"Confirm", L"", L"120x40", 0, false, false}};
-  Form->ShowTrackedWindows(rows);
+  Form->TrackedPage().ShowRows(rows);
   HWND winGrid = C(IDC_TRACK_WINS_GRID);
   ASSERT_EQ(::SendMessageW(winGrid, LVM_GETITEMCOUNT, 0, 0), 2);
   EXPECT_EQ(GridCell(winGrid, 0, 1), L"[*].txt");
@@ -961,7 +957,7 @@ TEST_F(MainForm, ExportAndImportGoThroughTheFileDialogsAndMessageBoxes) {
   UserMovesTrack(IDC_DIST_TRACK, 20);
   ASSERT_EQ(Cfg.DistTrack, 20);
   int imported = 0;
-  Form->OnSettingsImported = [&] { ++imported; };
+  Form->SettingsPage().OnSettingsImported = [&] { ++imported; };
   {
     TDialogScript script({
         {L"Recommended to export current settings first",
@@ -1018,11 +1014,11 @@ class CommandsEditor : public MainForm {
  protected:
   void SetUp() override {
     MainForm::SetUp();
-    Form->Message = [this](std::wstring_view text, std::wstring_view caption, UINT flags) {
+    Form->CommandsPage().Message = [this](std::wstring_view text, std::wstring_view caption, UINT flags) {
       Messages.push_back({std::wstring(text), std::wstring(caption), flags});
       return Answer;
     };
-    Form->CapturedChord = [this] { return Captured; };
+    Form->CommandsPage().CapturedChord = [this] { return Captured; };
     State.CfgChanged = CfgNothingToSave;
   }
   // What the list of a drop-down combo box sends when the user picks an item.
@@ -1036,36 +1032,17 @@ class CommandsEditor : public MainForm {
     ::SendMessageW(::GetParent(combo), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(combo), code),
                    reinterpret_cast<LPARAM>(combo));
   }
-  // A real click at a point of the grid's client area, or a drag to `to`. The input comes from
-  // a thread of its own: the list view follows a pressed button in a loop of its own, inside
-  // this thread's message dispatch.
+  // A real click at a point of the grid's client area, or a drag to `to`.
   void ClickGrid(POINT client, bool drag = false, POINT to = {}, int* markedBeforeDrop = nullptr) {
     HWND grid = C(IDC_MAIN_GRID);
     ::ClientToScreen(grid, &client);
     ::ClientToScreen(grid, &to);
-    std::atomic<bool> done{false};
-    std::thread hand([&] {
-      // Every event carries its point: Wine replays a move as new point, old point, new point,
-      // and an event without one may take a stale position.
-      SendMouse(0, client);
-      ::Sleep(100);
-      SendMouse(MOUSEEVENTF_LEFTDOWN, client);
-      ::Sleep(100);
-      // In steps, as a hand moves: the list view starts a drag past a few pixels.
-      for (int i = 1; drag && i <= 8; ++i) {
-        SendMouse(0, {client.x + (to.x - client.x) * i / 8, client.y + (to.y - client.y) * i / 8});
-        ::Sleep(30);
-      }
-      ::Sleep(100);
+    ClickOrDrag(client, drag, to, [&] {
       // The row shown as the drop target while the button is still down.
       if (markedBeforeDrop != nullptr)
-        *markedBeforeDrop = static_cast<int>(::SendMessageW(grid, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_DROPHILITED));
-      SendMouse(MOUSEEVENTF_LEFTUP, drag ? to : client);
-      ::Sleep(100);
-      done = true;
+        *markedBeforeDrop =
+            static_cast<int>(::SendMessageW(grid, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_DROPHILITED));
     });
-    PumpUntil([&] { return done.load(); }, 5000);
-    hand.join();
     Settle();
   }
   RECT ItemRect(int item, int column) {
@@ -1092,7 +1069,7 @@ class CommandsEditor : public MainForm {
 
 TEST_F(CommandsEditor, CombosCycleTheirPromptsAndItemFifteenTurnsEditable) {
   ShowAndSettle();
-  HWND command = Form->CommandCombo(), input = Form->InputCombo();
+  HWND command = Form->CommandsPage().CommandCombo(), input = Form->CommandsPage().InputCombo();
   Notify(command, CBN_DROPDOWN);
   EXPECT_EQ(ComboText(command, 0), L"Pressing the keyboard keys...");
   UserChooses(command, 0);
@@ -1107,8 +1084,8 @@ TEST_F(CommandsEditor, CombosCycleTheirPromptsAndItemFifteenTurnsEditable) {
 
   ::SetFocus(command);
   UserChooses(command, 15);
-  ASSERT_TRUE(Form->CommandComboEditable());
-  HWND editable = Form->CommandCombo();
+  ASSERT_TRUE(Form->CommandsPage().CommandComboEditable());
+  HWND editable = Form->CommandsPage().CommandCombo();
   EXPECT_EQ(::GetDlgCtrlID(editable), IDC_COMMAND_EDIT_COMBO);
   EXPECT_TRUE(::IsWindowVisible(editable));
   EXPECT_FALSE(::IsWindowVisible(command));
@@ -1134,8 +1111,8 @@ TEST_F(CommandsEditor, CombosCycleTheirPromptsAndItemFifteenTurnsEditable) {
   EXPECT_EQ(ComboText(editable, 15), L"Exec a custom command...");
   EXPECT_EQ(TextOf(editable), L"note") << "opening the list keeps the typed line";
   UserChooses(editable, 6);
-  EXPECT_FALSE(Form->CommandComboEditable());
-  EXPECT_EQ(Form->CommandCombo(), command);
+  EXPECT_FALSE(Form->CommandsPage().CommandComboEditable());
+  EXPECT_EQ(Form->CommandsPage().CommandCombo(), command);
   EXPECT_TRUE(::IsWindowVisible(command));
   EXPECT_EQ(TextOf(command), L"Volume Up");
   EXPECT_EQ(ComboText(command, 15), L"Exec a custom command...");
@@ -1144,7 +1121,7 @@ TEST_F(CommandsEditor, CombosCycleTheirPromptsAndItemFifteenTurnsEditable) {
 
 TEST_F(CommandsEditor, KeysInTheListComboNeverChangeTheChoice) {
   ShowAndSettle();
-  HWND command = Form->CommandCombo();
+  HWND command = Form->CommandsPage().CommandCombo();
   UserChooses(command, 6);
   ::SetFocus(command);
   for (WORD vk : {static_cast<WORD>(VK_DOWN), static_cast<WORD>(VK_UP), static_cast<WORD>('S'),
@@ -1159,7 +1136,7 @@ TEST_F(CommandsEditor, KeysInTheListComboNeverChangeTheChoice) {
 
 TEST_F(CommandsEditor, AddRefusesWithItsMessagesThenAddsTheRow) {
   ShowAndSettle();
-  HWND command = Form->CommandCombo(), input = Form->InputCombo();
+  HWND command = Form->CommandsPage().CommandCombo(), input = Form->CommandsPage().InputCombo();
   UserPresses(IDC_ADD_INPUT);
   ASSERT_EQ(Messages.size(), 1u);
   EXPECT_EQ(Messages[0].Caption, L"Firstly you must:");
@@ -1190,7 +1167,7 @@ TEST_F(CommandsEditor, AddRefusesWithItsMessagesThenAddsTheRow) {
   EXPECT_EQ(State.CfgChanged, CfgSettingsChanged);
   EXPECT_EQ(::SendMessageW(command, CB_GETCURSEL, 0, 0), -1);
   EXPECT_EQ(::SendMessageW(input, CB_GETCURSEL, 0, 0), -1);
-  EXPECT_EQ(Form->SelectedInputRow(), 1);
+  EXPECT_EQ(Form->CommandsPage().SelectedInputRow(), 1);
   EXPECT_EQ(::GetFocus(), C(IDC_MAIN_GRID));
   HWND grid = C(IDC_MAIN_GRID);
   EXPECT_EQ(GridCell(grid, 0, 0), L"Left Ctrl + C");
@@ -1208,9 +1185,9 @@ TEST_F(CommandsEditor, AddRefusesWithItsMessagesThenAddsTheRow) {
 TEST_F(CommandsEditor, RemoveAsksAndTheDeleteKeyRemovesToo) {
   Inputs.AddRow(L"Volume Up", std::nullopt, L"Middle mouse button click", StateMouse);
   Inputs.AddRow(L"Sleep", std::nullopt, L"Mouse button 4 click", StateMouse);
-  Form->ShowTable(Inputs);
+  Form->CommandsPage().ShowTable(Inputs);
   ShowAndSettle();
-  Form->SelectInputRow(1);
+  Form->CommandsPage().SelectInputRow(1);
   Answer = IDNO;
   UserPresses(IDC_REMOVE_INPUT);
   ASSERT_EQ(Messages.size(), 1u);
@@ -1228,7 +1205,7 @@ TEST_F(CommandsEditor, RemoveAsksAndTheDeleteKeyRemovesToo) {
   // Delete in the grid: the only row goes, and the empty table keeps its unused row 1.
   HWND grid = C(IDC_MAIN_GRID);
   ::SetFocus(grid);
-  Form->SelectInputRow(1);
+  Form->CommandsPage().SelectInputRow(1);
   SendKey(VK_DELETE);
   SendKey(VK_DELETE, true);
   Settle();
@@ -1245,7 +1222,7 @@ TEST_F(CommandsEditor, CheckBoxesDraggingAndFittingTheColumns) {
   Inputs.AddRow(L"Disable Pelorin", std::nullopt, L"Mouse button 4 click", StateMouse);
   Inputs.AddRow(L"Sleep", std::nullopt, L"Mouse button 5 click", StateMouse);
   Inputs.AddRow(L"Reboot", std::nullopt, L"Quickly move mouse vertically up-down", StateMouse);
-  Form->ShowTable(Inputs);
+  Form->CommandsPage().ShowTable(Inputs);
   ShowAndSettle();
 
   // The check box square toggles; the switch row has none; the rest of the cell only selects.
@@ -1260,21 +1237,21 @@ TEST_F(CommandsEditor, CheckBoxesDraggingAndFittingTheColumns) {
   RECT third = ItemRect(2, 1);
   ClickGrid({third.left + 3 * side, (third.top + third.bottom) / 2});
   EXPECT_EQ(Inputs.InputState(3), StateMouse);
-  EXPECT_EQ(Form->SelectedInputRow(), 3);
+  EXPECT_EQ(Form->CommandsPage().SelectedInputRow(), 3);
   ClickGrid({cell.left + side / 2, (cell.top + cell.bottom) / 2});
   EXPECT_EQ(Inputs.InputState(1), StateMouse);
   // Space ticks the selected row too, but never a switch row.
   HWND listView = C(IDC_MAIN_GRID);
   ::SetFocus(listView);
   for (int row : {3, 2}) {
-    Form->SelectInputRow(row);
+    Form->CommandsPage().SelectInputRow(row);
     SendKey(VK_SPACE);
     SendKey(VK_SPACE, true);
     Settle();
   }
   EXPECT_EQ(Inputs.InputState(3), StateMouseChecked);
   EXPECT_EQ(Inputs.InputState(2), StateMouse) << "the Disable Pelorin row";
-  Form->SelectInputRow(3);
+  Form->CommandsPage().SelectInputRow(3);
   SendKey(VK_SPACE);
   SendKey(VK_SPACE, true);
   Settle();
@@ -1291,7 +1268,7 @@ TEST_F(CommandsEditor, CheckBoxesDraggingAndFittingTheColumns) {
   EXPECT_EQ(Commands(), (std::vector<std::wstring>{L"Volume Up", L"Reboot", L"Disable Pelorin", L"Sleep"}));
   EXPECT_EQ(State.CfgChanged, CfgSettingsChanged);
   EXPECT_EQ(GridCell(C(IDC_MAIN_GRID), 1, 0), L"Reboot");
-  EXPECT_EQ(Form->SelectedInputRow(), 2);
+  EXPECT_EQ(Form->CommandsPage().SelectedInputRow(), 2);
 
   // A click on a column header fits both columns to their texts.
   HWND grid = C(IDC_MAIN_GRID);
@@ -1314,6 +1291,62 @@ TEST_F(CommandsEditor, CheckBoxesDraggingAndFittingTheColumns) {
 }
 
 
+// What the hooks ask of the window: which choice combo box has the focus (the editable one
+// through its edit field), its selection, a captured chord shown without counting as a
+// change, where the window is, and whether "Custom Inputs" is in front.
+TEST_F(CommandsEditor, TheHooksPortReadsTheChoiceCombosAndTheWindow) {
+  ShowAndSettle();
+  TCommandsPage& page = Form->CommandsPage();
+  THooksWindowPort port(page, State, [this] { return Form->ActivePage() == TMainPage::CustomInputs; });
+  struct TFocusCase {
+    const char* Name;
+    HWND Focus;
+    ChoiceCombo Expected;
+  };
+  const TFocusCase cases[] = {
+      {"command combo", page.CommandCombo(), ChoiceCombo::Command},
+      {"input combo", page.InputCombo(), ChoiceCombo::Input},
+      {"grid", page.Grid(), ChoiceCombo::None},
+      {"switch", C(IDC_INPUTS_ENABLED), ChoiceCombo::None},
+  };
+  for (const TFocusCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    ::SetFocus(c.Focus);
+    EXPECT_EQ(port.FocusedChoiceCombo(), c.Expected);
+    EXPECT_EQ(port.ChoiceComboFocused(), c.Expected != ChoiceCombo::None);
+  }
+  UserChooses(page.CommandCombo(), 15);
+  ASSERT_TRUE(page.CommandComboEditable());
+  HWND focus = ::GetFocus();
+  ASSERT_NE(focus, page.CommandCombo()) << "the editable combo box gives the focus to its edit field";
+  EXPECT_EQ(::GetParent(focus), page.CommandCombo());
+  EXPECT_EQ(port.FocusedChoiceCombo(), ChoiceCombo::Command);
+
+  UserChooses(page.InputCombo(), 0);
+  port.ShowCapturedChord(ChoiceCombo::Input, L"Left Ctrl + Left Shift + F");
+  EXPECT_EQ(ComboText(page.InputCombo(), 0), L"Left Ctrl + Left Shift + F");
+  EXPECT_EQ(port.ChoiceComboSelection(ChoiceCombo::Input), 0);
+  EXPECT_EQ(port.ChoiceComboSelection(ChoiceCombo::Command), 15);
+  EXPECT_FALSE(State.ProgrammaticChange);
+  EXPECT_EQ(State.CfgChanged, CfgNothingToSave);
+
+  RECT r{};
+  ::GetWindowRect(Form->Handle(), &r);
+  TRect rect = port.MainWindowRect();
+  EXPECT_EQ(rect.Left, r.left);
+  EXPECT_EQ(rect.Top, r.top);
+  EXPECT_EQ(rect.Width, r.right - r.left);
+  EXPECT_EQ(rect.Height, r.bottom - r.top);
+  EXPECT_TRUE(port.MainFormIsActive());
+  EXPECT_TRUE(port.CustomInputsPageActive());
+  Form->ActivatePage(TMainPage::Settings);
+  EXPECT_FALSE(port.CustomInputsPageActive());
+  HWND other = CreatePlainWindow(L"Another program", 700, 500, 300, 200);
+  ASSERT_TRUE(BringToFront(other));
+  EXPECT_FALSE(port.MainFormIsActive());
+  ::DestroyWindow(other);
+}
+
 // A 24-bit bottom-up BMP of the window as it is on screen.
 bool SaveWindow(HWND window, const std::wstring& path) {
   RECT r{};
@@ -1335,8 +1368,8 @@ TEST_F(MainForm, Screenshots) {
   table.AddRow(L"Volume Up", std::nullopt, L"Quickly move mouse horizontally forth-back", StateMouseChecked);
   table.AddRow(L"Clipboard manager", std::nullopt, L"Middle mouse button click", StateMouse);
   table.AddRow(L"Checked inputs enable/disable", std::nullopt, L"Mouse button 5 click", StateMouse);
-  Form->ShowTable(table);
-  Form->ShowTrackedWindows({{L"Confirm File Delete", L"", L"Yes", 5, false, true},
+  Form->CommandsPage().ShowTable(table);
+  Form->TrackedPage().ShowRows({{L"Confirm File Delete", L"", L"Yes", 5, false, true},
                             {L"Save as", L"[*].txt", L"120x40", 0, false, false}});
   auto scaled = [&](int pixels) { return static_cast<int>(std::lround(pixels * Form->PixelsScale())); };
   Settings shown = Cfg;
@@ -1365,14 +1398,14 @@ TEST_F(MainForm, Screenshots) {
   };
   for (const TShot& s : shots) {
     UserSelectsTab(Form->PageControl(), static_cast<int>(s.Page));
-    if (s.Sub >= 0) UserSelectsTab(Form->InputsPageControl(), s.Sub);
+    if (s.Sub >= 0) UserSelectsTab(Form->CustomInputsPage().Tabs(), s.Sub);
     take(s.Name);
   }
   UserSelectsTab(Form->PageControl(), 0);
-  UserSelectsTab(Form->InputsPageControl(), 0);
-  Form->ShowHookError();
+  UserSelectsTab(Form->CustomInputsPage().Tabs(), 0);
+  Form->CustomInputsPage().ShowHookError();
   take(L"commands-hook-error");
-  UserSelectsTab(Form->InputsPageControl(), 1);
+  UserSelectsTab(Form->CustomInputsPage().Tabs(), 1);
   take(L"mouse-hook-error");
   // The smallest the window may be.
   ::SetWindowPos(Form->Handle(), nullptr, 0, 0, 1, 1, SWP_NOMOVE | SWP_NOZORDER);

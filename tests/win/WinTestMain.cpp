@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/win/GdiObjects.h"
@@ -75,6 +77,30 @@ void SendMouse(DWORD flags, POINT screen) {
     in.mi.dy = ::MulDiv(screen.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
   }
   ::SendInput(1, &in, sizeof(INPUT));
+}
+
+void ClickOrDrag(POINT from, bool drag, POINT to, const std::function<void()>& whileHeld) {
+  std::atomic<bool> done{false};
+  std::thread hand([&] {
+    // Every event carries its point: Wine replays a move as new point, old point, new point,
+    // and an event without one may take a stale position.
+    SendMouse(0, from);
+    ::Sleep(100);
+    SendMouse(MOUSEEVENTF_LEFTDOWN, from);
+    ::Sleep(100);
+    // In steps, as a hand moves: the list view starts a drag past a few pixels.
+    for (int i = 1; drag && i <= 8; ++i) {
+      SendMouse(0, {from.x + (to.x - from.x) * i / 8, from.y + (to.y - from.y) * i / 8});
+      ::Sleep(30);
+    }
+    ::Sleep(100);
+    if (whileHeld) whileHeld();
+    SendMouse(MOUSEEVENTF_LEFTUP, drag ? to : from);
+    ::Sleep(100);
+    done = true;
+  });
+  PumpUntil([&] { return done.load(); }, 5000);
+  hand.join();
 }
 
 namespace {

@@ -25,6 +25,11 @@ HWND CreatePlainWindow(const wchar_t* title, int x, int y, int width, int height
 // event.
 void SendMouse(DWORD flags, POINT screen = {-1, -1});
 
+// A real left click at a screen point, or a press there and a drag to `to` in steps, as a
+// hand moves. The input comes from a thread of its own while this one dispatches: a list view
+// follows a pressed button in a loop of its own, inside this thread's message dispatch.
+// `whileHeld` runs on that thread just before the button is released.
+void ClickOrDrag(POINT from, bool drag = false, POINT to = {}, const std::function<void()>& whileHeld = nullptr);
 // The whole file as bytes, empty when it cannot be read; whether anything is at `path`.
 std::string ReadFile(const std::wstring& path);
 bool FileExists(const std::wstring& path);

@@ -10,6 +10,7 @@
 #include "common/win/Owned.h"
 #include "common/win/WindowBase.h"
 #include "input/win/HookInstaller.h"
+#include "input/win/HooksWindowPort.h"
 
 namespace pelorin {
 
@@ -65,47 +66,6 @@ void ReadScreenMetrics(TSharedState& shared) {
 }
 
 }  // namespace
-
-// What the hooks ask of the main window.
-class TMainWindowPort : public MouseHookPort, public KeyboardHookPort {
- public:
-  TMainWindowPort(TMainForm& form, TConfigState& config) : Form(form), Config(config) {}
-
-  bool ChoiceComboFocused() override { return FocusedChoiceCombo() != ChoiceCombo::None; }
-  TRect MainWindowRect() override {
-    RECT r{};
-    ::GetWindowRect(Form.Handle(), &r);
-    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
-  }
-  bool CustomInputsPageActive() override { return Form.ActivePage() == TMainPage::CustomInputs; }
-  ChoiceCombo FocusedChoiceCombo() override {
-    HWND focus = ::GetFocus();
-    if (focus == nullptr) return ChoiceCombo::None;
-    // An editable combo box gives the focus to its edit child.
-    HWND parent = ::GetParent(focus);
-    HWND command = Form.CommandCombo(), input = Form.InputCombo();
-    if (command != nullptr && (focus == command || parent == command)) return ChoiceCombo::Command;
-    if (input != nullptr && (focus == input || parent == input)) return ChoiceCombo::Input;
-    return ChoiceCombo::None;
-  }
-  int ChoiceComboSelection(ChoiceCombo combo) override {
-    return static_cast<int>(::SendMessageW(ComboOf(combo), CB_GETCURSEL, 0, 0));
-  }
-  void ShowCapturedChord(ChoiceCombo combo, const std::wstring& chordText) override {
-    HWND box = ComboOf(combo);
-    TProgrammaticChange guard(Config);
-    ::SendMessageW(box, CB_DELETESTRING, 0, 0);
-    ::SendMessageW(box, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(chordText.c_str()));
-    ::SendMessageW(box, CB_SETCURSEL, 0, 0);
-  }
-  bool MainFormIsActive() override { return ::GetActiveWindow() == Form.Handle(); }
-  bool CapsLockToggled() override { return (::GetKeyState(VK_CAPITAL) & 1) != 0; }
-
- private:
-  HWND ComboOf(ChoiceCombo combo) const { return combo == ChoiceCombo::Command ? Form.CommandCombo() : Form.InputCombo(); }
-  TMainForm& Form;
-  TConfigState& Config;
-};
 
 TPelorinApp::TPelorinApp(HINSTANCE instance, TAppPaths paths, TStartMode mode)
     : Instance(instance),
@@ -322,11 +282,10 @@ bool TPelorinApp::Start() {
   if (!LoadSettingsFile(IniPath, model, {shared.ScreenWidth.load(), shared.ScreenHeight.load()}, Io, Config))
     Config.ExportMark = true;
   Form->LoadControls(Cfg);
-  Form->ShowTable(*Table);
-  Form->ShowTrackedWindows(TrackedRows);
-  Form->Dialogs().SetOwner(window);
+  Form->ShowModel();
+  Form->SettingsPage().Dialogs().SetOwner(window);
   SetMsgBoxOwner(window);
-  Form->Dialogs().SetMsgBox([](std::wstring_view text, std::wstring_view caption, UINT flags) {
+  Form->SettingsPage().Dialogs().SetMsgBox([](std::wstring_view text, std::wstring_view caption, UINT flags) {
     return MsgBox(text, caption, flags);
   });
 
@@ -338,19 +297,19 @@ bool TPelorinApp::Start() {
   NoteSender = std::make_unique<TNoteSender>(*Notes);
 
   Form->OnPelorinEnabledClick = [this] { PelorinEnabledClick(true); };
-  Form->OnInputsEnabledClick = [this] { InputsEnabledClick(true); };
+  Form->CommandsPage().OnInputsEnabledClick = [this] { InputsEnabledClick(true); };
   Form->OnSettingChanged = [this](TSettingControl control) {
     if (control == TSettingControl::DisableInGame && Foreground)
       Foreground->DisableInGameClick(Cfg.DisableInGame);  // the user's click also re-checks the game
     else
       MirrorSettings();
   };
-  Form->OnSettingsImported = [this] { MirrorSettings(); };
+  Form->SettingsPage().OnSettingsImported = [this] { MirrorSettings(); };
   PelorinEnabledClick(false);
   InputsEnabledClick(false);
 
   Brightness = std::make_unique<TBrightness>(Monitor.InitBrightness() ? &Monitor : nullptr);
-  if (!Brightness->Available()) Form->ShowErrorLabel(NoBrightnessText);
+  if (!Brightness->Available()) Form->CustomInputsPage().ShowErrorLabel(NoBrightnessText);
   Slider = std::make_unique<TBrightnessForm>(*Brightness);
   Slider->OnChanged = [this] {
     RefreshTray();
@@ -370,10 +329,11 @@ bool TPelorinApp::Start() {
   Popup.SetAppEnabled(shared.AppEnabled.load());
   Popup.SetBrightnessAvailable(Brightness->Available());
 
-  WindowPort = std::make_unique<TMainWindowPort>(*Form, Config);
+  WindowPort = std::make_unique<THooksWindowPort>(
+      Form->CommandsPage(), Config, [this] { return Form->ActivePage() == TMainPage::CustomInputs; });
   MouseHook = std::make_unique<TMouseHook>(*Table, Cfg, shared, *WindowPort, TypedChars, TPoint{cursor.x, cursor.y});
   KeyboardHook = std::make_unique<TKeyboardHook>(*Table, shared, *WindowPort, TypedChars);
-  Form->CapturedChord = [this] { return KeyboardHook->CapturedChord(); };
+  Form->CommandsPage().CapturedChord = [this] { return KeyboardHook->CapturedChord(); };
   SetHookTargets(KeyboardHook.get(), MouseHook.get());
   bool hooked = shared.AppEnabled.load() ? InstallHooks(Instance) : true;
 
@@ -392,7 +352,7 @@ bool TPelorinApp::Start() {
   if (!hooked || !foregroundHooked) shared.KeyboardProbe = ProbeFailed;
 
   shared.OtherLayoutLang = FindOtherLayoutLang();
-  if (shared.OtherLayoutLang.load() == 0) Form->DisableAutoLayout();
+  if (shared.OtherLayoutLang.load() == 0) Form->LayoutPage().DisableAutoLayout();
   shared.CapsLockOn = WindowPort->CapsLockToggled();
 
   CommandSystem = std::make_unique<TWinCommandSystem>(Volume);

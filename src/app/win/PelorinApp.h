@@ -34,13 +34,12 @@
 #include "input/MouseHook.h"
 #include "input/TypedChars.h"
 #include "input/win/ForegroundHook.h"
+#include "input/win/HooksWindowPort.h"
 #include "tracked/SyntheticInput.h"
 #include "tracked/TrackedWindowRow.h"
 #include "tracked/win/SyntheticInputWin.h"
 
 namespace pelorin {
-
-class TMainWindowPort;
 
 // The running executable's full path; the folder part (with its last backslash) and the
 // file name of a path.
@@ -94,7 +93,9 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort {
   void RefreshTray() override;
   void MarkSettingsChanged() override { pelorin::MarkSettingsChanged(Config); }
   void CloseMainWindow() override;
-  void ShowHookError(std::wstring_view text, std::wstring_view hint) override { Form->ShowErrorLabel(text, hint); }
+  void ShowHookError(std::wstring_view text, std::wstring_view hint) override {
+    Form->CustomInputsPage().ShowErrorLabel(text, hint);
+  }
   void RefreshInputsCaption() override { InputsEnabledClick(false); }
 
  private:
@@ -126,7 +127,7 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort {
   std::unique_ptr<TMainForm> Form;
   TTrayIcon Tray;
   TPopupForm Popup;
-  std::unique_ptr<TMainWindowPort> WindowPort;
+  std::unique_ptr<THooksWindowPort> WindowPort;
   TTypedChars TypedChars;
   TGuiDispatcher Dispatcher;
   TNoteForm NoteForm;

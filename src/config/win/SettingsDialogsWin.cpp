@@ -1,4 +1,4 @@
-#include "app/win/MainFormDialogs.h"
+#include "config/win/SettingsDialogsWin.h"
 
 #include <commdlg.h>
 
