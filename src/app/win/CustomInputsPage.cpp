@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "app/MainWorkThread.h"
-#include "app/win/Hints.h"
+#include "common/win/Hints.h"
 #include "input/win/CommandsPage.h"
 #include "res/resource.h"
 

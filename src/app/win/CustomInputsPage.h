@@ -2,7 +2,7 @@
 #include <array>
 #include <string_view>
 
-#include "app/win/MainPage.h"
+#include "common/win/FormPage.h"
 
 namespace pelorin {
 

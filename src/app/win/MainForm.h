@@ -6,14 +6,14 @@
 #include <string>
 
 #include "app/win/CustomInputsPage.h"
-#include "app/win/Hints.h"
-#include "app/win/MainPage.h"
+#include "common/win/Hints.h"
+#include "common/win/FormPage.h"
 #include "base/ConfigState.h"
 #include "base/Settings.h"
 #include "base/SharedState.h"
 #include "common/win/WindowBase.h"
 #include "config/SettingsStore.h"
-#include "config/win/SettingBindings.h"
+#include "common/win/SettingBindings.h"
 #include "config/win/SettingsPage.h"
 #include "desktop/win/DesktopPage.h"
 #include "input/win/CommandsPage.h"

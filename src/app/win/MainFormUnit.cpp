@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/StartUp.h"
-#include "app/win/Fatal.h"
+#include "common/win/Fatal.h"
 #include "app/win/PelorinApp.h"
 #include "app/win/SingleInstance.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/win/Fatal.h"
+#include "common/win/Fatal.h"
 #include "input/win/ForegroundHook.h"
 
 namespace pelorin {

@@ -4,8 +4,8 @@
 
 #include "app/PowerEvents.h"
 #include "app/Tray.h"
-#include "app/win/Fatal.h"
-#include "app/win/MsgBox.h"
+#include "common/win/Fatal.h"
+#include "common/win/MsgBox.h"
 #include "common/win/Messages.h"
 #include "common/win/Owned.h"
 #include "common/win/WindowBase.h"

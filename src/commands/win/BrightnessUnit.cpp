@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "app/win/Fatal.h"
+#include "common/win/Fatal.h"
 #include "common/Rounding.h"
 #include "common/win/Messages.h"
 

@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "app/win/Fatal.h"
+#include "common/win/Fatal.h"
 #include "commands/win/PowerCommand.h"
 
 namespace pelorin {

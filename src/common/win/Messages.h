@@ -17,7 +17,7 @@ inline constexpr UINT TrayCallbackMessage = WM_USER + 1;
 static_assert(TrayCallbackMessage == 0x401);
 
 // Posted to the Commands page: CommandCombo changes its kind once its own notification is
-// over. MainForm.cpp still defines it itself as WM_SWITCH_COMMAND_COMBO, with this value.
+// over.
 inline constexpr UINT SwitchCommandComboMessage = WM_APP + 1;
 
 // A piece of work for the GUI thread, posted to the dispatcher's message-only window;

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <utility>
 
-#include "app/win/Fatal.h"
+#include "common/win/Fatal.h"
 
 namespace pelorin {
 

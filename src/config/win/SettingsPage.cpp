@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/win/Hints.h"
+#include "common/win/Hints.h"
 #include "common/win/GdiObjects.h"
 #include "config/ExportImport.h"
 #include "res/resource.h"

@@ -1,10 +1,10 @@
 #pragma once
 #include <functional>
 
-#include "app/win/MainPage.h"
+#include "common/win/FormPage.h"
 #include "base/SharedState.h"
 #include "config/SettingsStore.h"
-#include "config/win/SettingBindings.h"
+#include "common/win/SettingBindings.h"
 #include "config/win/SettingsDialogsWin.h"
 
 namespace pelorin {

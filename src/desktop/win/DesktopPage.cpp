@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/win/Hints.h"
+#include "common/win/Hints.h"
 #include "common/win/GdiObjects.h"
 #include "res/resource.h"
 

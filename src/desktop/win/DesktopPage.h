@@ -1,9 +1,9 @@
 #pragma once
 #include <array>
 
-#include "app/win/MainPage.h"
+#include "common/win/FormPage.h"
 #include "common/win/Owned.h"
-#include "config/win/SettingBindings.h"
+#include "common/win/SettingBindings.h"
 
 namespace pelorin {
 

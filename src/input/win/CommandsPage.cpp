@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/win/MsgBox.h"
+#include "common/win/MsgBox.h"
 #include "common/win/Messages.h"
 #include "input/InputCatalogue.h"
 #include "res/resource.h"

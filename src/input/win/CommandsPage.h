@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/win/MainPage.h"
+#include "common/win/FormPage.h"
 #include "base/ConfigState.h"
 #include "base/SharedState.h"
 #include "common/win/CheckListView.h"

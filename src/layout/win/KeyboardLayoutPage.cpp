@@ -1,6 +1,6 @@
 #include "layout/win/KeyboardLayoutPage.h"
 
-#include "app/win/Hints.h"
+#include "common/win/Hints.h"
 #include "res/resource.h"
 
 namespace pelorin {

@@ -1,6 +1,6 @@
 #pragma once
-#include "app/win/MainPage.h"
-#include "config/win/SettingBindings.h"
+#include "common/win/FormPage.h"
+#include "common/win/SettingBindings.h"
 
 namespace pelorin {
 

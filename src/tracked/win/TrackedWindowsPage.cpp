@@ -7,7 +7,7 @@
 #include <string_view>
 #include <utility>
 
-#include "app/win/Hints.h"
+#include "common/win/Hints.h"
 #include "common/win/GdiObjects.h"
 #include "common/win/Owned.h"
 #include "input/CustomInputTable.h"

@@ -1,7 +1,7 @@
 #pragma once
 #include <vector>
 
-#include "app/win/MainPage.h"
+#include "common/win/FormPage.h"
 #include "base/ConfigState.h"
 #include "common/win/CheckListView.h"
 #include "tracked/TrackedWindowRow.h"

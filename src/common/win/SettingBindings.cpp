@@ -1,4 +1,4 @@
-#include "config/win/SettingBindings.h"
+#include "common/win/SettingBindings.h"
 
 #include <commctrl.h>
 

@@ -1,8 +1,8 @@
-#include "app/win/Fatal.h"
+#include "common/win/Fatal.h"
 
 #include <atomic>
 
-#include "app/win/MsgBox.h"
+#include "common/win/MsgBox.h"
 
 namespace pelorin {
 

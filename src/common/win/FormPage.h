@@ -7,7 +7,7 @@
 
 #include "base/Settings.h"
 #include "common/win/DialogPage.h"
-#include "config/win/SettingBindings.h"
+#include "common/win/SettingBindings.h"
 
 namespace pelorin {
 

@@ -1,4 +1,4 @@
-#include "app/win/MsgBox.h"
+#include "common/win/MsgBox.h"
 
 #include <atomic>
 #include <string>

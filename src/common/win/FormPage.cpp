@@ -1,4 +1,4 @@
-#include "app/win/MainPage.h"
+#include "common/win/FormPage.h"
 
 #include <commctrl.h>
 #include <uxtheme.h>

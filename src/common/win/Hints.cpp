@@ -1,4 +1,4 @@
-#include "app/win/Hints.h"
+#include "common/win/Hints.h"
 
 #include <commctrl.h>
 
