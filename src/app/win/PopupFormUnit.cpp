@@ -185,6 +185,16 @@ LRESULT TPopupForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefaultMessage(message, wParam, lParam);
 }
 
+void TPopupForm::TrackLeave(HWND item) {
+  // Asked again at every move: a request made while the mouse is already elsewhere may be
+  // dropped without a WM_MOUSELEAVE.
+  TRACKMOUSEEVENT tracking{sizeof(tracking), TME_QUERY, nullptr, 0};
+  ::TrackMouseEvent(&tracking);
+  if (tracking.hwndTrack == item && (tracking.dwFlags & TME_LEAVE)) return;
+  tracking = {sizeof(tracking), TME_LEAVE, item, 0};
+  ::TrackMouseEvent(&tracking);
+}
+
 LRESULT TPopupForm::ItemMessage(int item, UINT message, WPARAM wParam, LPARAM lParam) {
   HWND window = Items[item].Handle();
   switch (message) {
@@ -197,24 +207,24 @@ LRESULT TPopupForm::ItemMessage(int item, UINT message, WPARAM wParam, LPARAM lP
       ::EndPaint(window, &ps);
       return 0;
     }
-    case WM_MOUSEMOVE: {
-      // Asked again at every move: a request made while the mouse is already elsewhere may
-      // be dropped without a WM_MOUSELEAVE.
-      TRACKMOUSEEVENT tracking{sizeof(tracking), TME_QUERY, nullptr, 0};
-      ::TrackMouseEvent(&tracking);
-      if (tracking.hwndTrack != window || !(tracking.dwFlags & TME_LEAVE)) {
-        tracking = {sizeof(tracking), TME_LEAVE, window, 0};
-        ::TrackMouseEvent(&tracking);
-      }
+    case WM_MOUSEMOVE:
+      TrackLeave(window);
       // While the button is held this label has the mouse wherever it goes: the highlight
       // follows it over the other items, as in a menu.
       SetHotItem(ItemAt(window, lParam));
       return 0;
-    }
-    case WM_MOUSELEAVE:
-      // With the button held the next move sets it again if the mouse is over an item.
-      if (Hot == item) SetHotItem(NoPopupItem);
+    case WM_MOUSELEAVE: {
+      if (Hot != item) return 0;
+      // The leave may come late, after the move onto another item (Wine replays the previous
+      // move): the highlight goes to wherever the mouse is now, not to nothing.
+      POINT at{};
+      ::GetCursorPos(&at);
+      ::ScreenToClient(window, &at);
+      int now = ItemAt(window, MAKELPARAM(at.x, at.y));
+      if (now != NoPopupItem) TrackLeave(Items[now].Handle());
+      SetHotItem(now);
       return 0;
+    }
     case WM_LBUTTONDOWN:
       ::SetCapture(window);
       return 0;

@@ -79,6 +79,8 @@ class TPopupForm : public TWindowBase {
     int Index = 0;
   };
 
+  // Asks for the WM_MOUSELEAVE of an item's label.
+  static void TrackLeave(HWND item);
   LRESULT ItemMessage(int item, UINT message, WPARAM wParam, LPARAM lParam);
   void PaintPanel(HDC dc) const;
   void PaintItem(int item, HDC dc);
