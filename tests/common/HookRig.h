@@ -10,12 +10,15 @@
 
 namespace pelorin {
 
-struct THookRig {
-  explicit THookRig(TPoint pointer = {0, 0}) : Mouse(Table, Cfg, Shared, Editor, Typed, pointer) {}
-  THookRig(const THookRig&) = delete;
-  THookRig& operator=(const THookRig&) = delete;
+// TSink is where synthetic input goes (a recording fake, or the real SendInput in the
+// Windows-side tests), TTyped the typed-character log.
+template <class TSink, class TTyped>
+struct THookRigOf {
+  explicit THookRigOf(TPoint pointer = {0, 0}) : Mouse(Table, Cfg, Shared, Editor, Typed, pointer) {}
+  THookRigOf(const THookRigOf&) = delete;
+  THookRigOf& operator=(const THookRigOf&) = delete;
 
-  // Feeds the sink's records back into both hooks.
+  // Feeds the sink's records back into both hooks (the recording sink only).
   void LoopBack() {
     Sink.Mouse = &Mouse;
     Sink.Keyboard = &Keyboard;
@@ -25,11 +28,13 @@ struct THookRig {
   Settings Cfg;
   TSharedState Shared;
   FakeEditor Editor;
-  CountingTypedChars Typed;
+  TTyped Typed;
   TMouseHook Mouse;
   TKeyboardHook Keyboard{Table, Shared, Editor, Typed};
-  RecordingSink Sink;
+  TSink Sink;
   TSyntheticInput Input{Shared, Mouse, Sink};
 };
+
+using THookRig = THookRigOf<RecordingSink, CountingTypedChars>;
 
 }  // namespace pelorin

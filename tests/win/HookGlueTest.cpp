@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "WinHookRig.h"
 #include "WinTestSupport.h"
 #include "input/InputCatalogue.h"
 #include "input/TypedChars.h"
@@ -30,8 +31,9 @@ int CountOf(const std::vector<WPARAM>& keys, WPARAM vk) {
   return n;
 }
 
-class HookGlue : public ::testing::Test {
+class HookGlue : public ::testing::Test, protected TWinHookRig {
  protected:
+  HookGlue() : TWinHookRig(TPoint{250, 200}) {}
   void SetUp() override {
     WNDCLASSW wc{};
     wc.lpfnWndProc = TargetProc;
@@ -84,13 +86,6 @@ class HookGlue : public ::testing::Test {
   }
 
   HWND Target = nullptr;
-  TCustomInputTable Table;
-  Settings Cfg;
-  TSharedState Shared;
-  NoEditor Editor;
-  TTypedChars Typed;
-  TMouseHook Mouse{Table, Cfg, Shared, Editor, Typed, {250, 200}};
-  TKeyboardHook Keyboard{Table, Shared, Editor, Typed};
 };
 
 TEST_F(HookGlue, BoundMiddleClickIsSwallowedAndOwnInputPasses) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "NoEditor.h"
+#include "WinHookRig.h"
 #include "WinTestSupport.h"
 #include "commands/win/BrightnessUnit.h"
 #include "input/TypedChars.h"
@@ -102,8 +103,9 @@ std::wstring Caption(HWND window) {
   return text;
 }
 
-class SlowMonitorTest : public ::testing::Test {
+class SlowMonitorTest : public ::testing::Test, protected TWinHookRig {
  protected:
+  SlowMonitorTest() : TWinHookRig(TPoint{250, 200}) {}
   void SetUp() override {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     ASSERT_TRUE(Form.Create(instance));
@@ -158,15 +160,6 @@ class SlowMonitorTest : public ::testing::Test {
   TBrightnessForm Form{Brightness};
   uint32_t LastChange = 0;
 
-  TCustomInputTable Table;
-  Settings Cfg;
-  TSharedState Shared;
-  NoEditor Editor;
-  TTypedChars Typed;
-  TMouseHook Mouse{Table, Cfg, Shared, Editor, Typed, {250, 200}};
-  TKeyboardHook Keyboard{Table, Shared, Editor, Typed};
-  TSyntheticInputWin Sink;
-  TSyntheticInput Input{Shared, Mouse, Sink};
 };
 
 TEST_F(SlowMonitorTest, ShowingTheSliderAnswersTheProbeWhileTheMonitorIsRead) {
