@@ -62,6 +62,7 @@ void TBrightness::Store(const TBrightnessReading& reading) {
   BrightnessMin.store(reading.Min, std::memory_order_relaxed);
   BrightnessMax.store(reading.Max, std::memory_order_relaxed);
   BrightnessCur.store(ClampInto(reading.Cur, reading.Min, reading.Max), std::memory_order_relaxed);
+  ReadingStored.store(true, std::memory_order_relaxed);
 }
 
 void TBrightness::SetCur(uint32_t value) {

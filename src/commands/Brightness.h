@@ -58,6 +58,8 @@ class TBrightness {
   // unavailable.
   void Store(const TBrightnessReading& reading);
 
+  // A reading was stored: until then the three values are defaults, nothing to show the user.
+  bool Known() const { return ReadingStored.load(std::memory_order_relaxed); }
   uint32_t Min() const { return BrightnessMin.load(std::memory_order_relaxed); }
   uint32_t Cur() const { return BrightnessCur.load(std::memory_order_relaxed); }
   uint32_t Max() const { return BrightnessMax.load(std::memory_order_relaxed); }
@@ -86,6 +88,7 @@ class TBrightness {
   std::atomic<uint32_t> BrightnessMin{0};
   std::atomic<uint32_t> BrightnessCur{0};
   std::atomic<uint32_t> BrightnessMax{100};
+  std::atomic<bool> ReadingStored{false};
 };
 
 // What the writer finished since it was last asked (TBrightnessWriter::Take).

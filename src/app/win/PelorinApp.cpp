@@ -122,7 +122,8 @@ void TPelorinApp::MinimizeApplication() {
 void TPelorinApp::RefreshTray() {
   bool enabled = Shared().AppEnabled.load();
   std::optional<uint32_t> brightness;
-  if (Brightness && Brightness->Available()) brightness = Brightness->Cur();
+  // Until the slider's writer brings the first reading the tip shows no value rather than 0.
+  if (Brightness && Brightness->Available() && Brightness->Known()) brightness = Brightness->Cur();
   Tray.Refresh(TrayTip(PelorinEnabledCaption(enabled), brightness), enabled);
 }
 

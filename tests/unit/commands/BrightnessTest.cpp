@@ -61,6 +61,7 @@ TEST(Brightness, AFailedReadKeepsThePreviousValues) {
   EXPECT_TRUE(b.Available());
   EXPECT_FALSE(b.ReadBrightness());
   ExpectValues(b, {0, 0, 100}, "before any good read");
+  EXPECT_FALSE(b.Known()) << "no value to show before a good read";
 
   monitor.ReadOk = true;
   monitor.Min = 10;
@@ -68,11 +69,13 @@ TEST(Brightness, AFailedReadKeepsThePreviousValues) {
   monitor.Max = 90;
   EXPECT_TRUE(b.ReadBrightness());
   ExpectValues(b, {10, 50, 90}, "a good read");
+  EXPECT_TRUE(b.Known());
 
   monitor.ReadOk = false;
   monitor.Max = 0;
   EXPECT_FALSE(b.ReadBrightness());
   ExpectValues(b, {10, 50, 90}, "after a failed read");
+  EXPECT_TRUE(b.Known()) << "the last good values stay known";
   EXPECT_EQ(monitor.Reads, 3) << "every read asked the monitor";
 }
 
