@@ -54,7 +54,7 @@ std::optional<size_t> NextMemoryVictim(const std::vector<uint64_t>& sizes, uint6
   return largest;
 }
 
-TClipboardHistory::TEntry TClipboardHistory::MakeEntry(TClipboardData&& data) const {
+TClipboardHistory::TEntry TClipboardHistory::MakeEntry(TClipboardData&& data, std::wstring* firstKeyText) const {
   TEntry entry;
   entry.Data = std::move(data);
   for (const TClipboardDataItem& item : entry.Data.Items) {
@@ -62,21 +62,21 @@ TClipboardHistory::TEntry TClipboardHistory::MakeEntry(TClipboardData&& data) co
     if (!IsKeyFormat(item.Format)) continue;
     std::wstring text = TrimKeyText(ClipboardItemText(item, FAnsi));
     entry.Keys.push_back({item.Format, HashText(text), text.size()});
+    if (firstKeyText && entry.Keys.size() == 1) *firstKeyText = std::move(text);
   }
   return entry;
 }
 
 TMergeResult TClipboardHistory::AddClipboardData(TClipboardData& snapshot, const TMergeInput& input) {
   bool repaired = TextFixUp(snapshot, FAnsi);
-  // The key is worked out before the lock: it reads only the snapshot.
-  std::optional<TTextKey> key;
+  // Everything that reads only the snapshot (decoding its texts) happens before the lock.
+  TClipboardData taken;
+  taken.Items = std::move(snapshot.Items);
+  snapshot.Items.clear();
   std::wstring keyText;
-  for (const TClipboardDataItem& item : snapshot.Items) {
-    if (!IsKeyFormat(item.Format)) continue;
-    keyText = TrimKeyText(ClipboardItemText(item, FAnsi));
-    key = TTextKey{item.Format, HashText(keyText), keyText.size()};
-    break;
-  }
+  TEntry fresh = MakeEntry(std::move(taken), &keyText);
+  std::optional<TTextKey> key;
+  if (!fresh.Keys.empty()) key = fresh.Keys.front();
 
   std::lock_guard<std::mutex> lock(FLock);
   TMergeResult result;
@@ -84,7 +84,7 @@ TMergeResult TClipboardHistory::AddClipboardData(TClipboardData& snapshot, const
   bool checked = false;
   for (size_t i = 0; i < FItems.size(); ++i) {
     TEntry& entry = FItems[i];
-    if (ClipboardDataEqual(snapshot, entry.Data)) {
+    if (ClipboardDataEqual(fresh.Data, entry.Data)) {
       result.Hit = true;
       if (i + 1 != FItems.size()) {
         TEntry found = std::move(entry);
@@ -120,17 +120,14 @@ TMergeResult TClipboardHistory::AddClipboardData(TClipboardData& snapshot, const
   if (!result.Hit) {
     LimitCount(input.MaxUnchecked);
     if (FItems.size() == ClpCapacity) Delete(0);
-    TClipboardData record;
-    record.Time = time;
-    record.Checked = checked;
-    record.Items = std::move(snapshot.Items);
-    if (result.Replaced) TimeParityFlip(record.Time);
-    FItems.push_back(MakeEntry(std::move(record)));
+    fresh.Data.Time = time;
+    fresh.Data.Checked = checked;
+    if (result.Replaced) TimeParityFlip(fresh.Data.Time);
+    FItems.push_back(std::move(fresh));
     result.Appended = true;
     result.SetClipboardTop = repaired;
     FChanged = true;
   }
-  snapshot.Items.clear();
   LimitMemory(input.MaxMemoryMb);
   result.Count = static_cast<int>(FItems.size());
   return result;

@@ -3,6 +3,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "clipboard/ClipboardData.h"
@@ -80,7 +81,7 @@ class TClipboardHistory {
     uint64_t Size = 0;
   };
 
-  TEntry MakeEntry(TClipboardData&& data) const;
+  TEntry MakeEntry(TClipboardData&& data, std::wstring* firstKeyText = nullptr) const;
   void Delete(int index);
   void LimitCount(int maxUnchecked);
   void LimitMemory(int maxMemoryMb);

@@ -14,12 +14,10 @@ uint32_t Unit(const std::vector<uint8_t>& data, size_t byte) {
 
 // UTF-16 units from byte 'from' up to the first zero unit or the last whole unit.
 std::wstring Utf16Units(const std::vector<uint8_t>& data, size_t from) {
-  std::wstring text;
-  for (size_t i = from; i + 1 < data.size(); i += 2) {
-    uint32_t unit = Unit(data, i);
-    if (unit == 0) break;
-    text += static_cast<wchar_t>(unit);
-  }
+  size_t end = from;
+  while (end + 1 < data.size() && Unit(data, end) != 0) end += 2;
+  std::wstring text((end - from) / 2, L'\0');
+  for (size_t i = from, k = 0; i < end; i += 2, ++k) text[k] = static_cast<wchar_t>(Unit(data, i));
   return text;
 }
 
@@ -118,7 +116,9 @@ std::wstring TrimKeyText(std::wstring text) {
   if (first == text.size()) return text;
   size_t last = text.size();
   while (IsTrimmed(text[last - 1])) --last;
-  return text.substr(first, last - first);
+  text.resize(last);
+  text.erase(0, first);
+  return text;
 }
 
 bool TextFixUp(TClipboardData& snapshot, const AnsiCodePagePort& ansi) {
