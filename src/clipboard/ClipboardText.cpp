@@ -66,7 +66,7 @@ bool RepairPair(std::vector<uint8_t>& ansiText, std::vector<uint8_t>& unicode, c
     if (a == '?' && u != '?') {
       std::string converted = ansi.ToAnsi(Utf16Units(unicode, 0));
       size_t n = std::min(converted.size(), ansiText.size() - 1);
-      std::memcpy(ansiText.data(), converted.data(), n);
+      if (n != 0) std::memcpy(ansiText.data(), converted.data(), n);  // an empty text has no buffer
       return true;
     }
     if (a >= 0xC0 && u == a) {
@@ -75,7 +75,7 @@ bool RepairPair(std::vector<uint8_t>& ansiText, std::vector<uint8_t>& unicode, c
                              static_cast<size_t>(end - ansiText.begin()));
       std::vector<uint8_t> converted = ToUtf16Bytes(ansi.FromAnsi(bytes));
       size_t n = std::min(converted.size(), unicode.size() - 2);
-      std::memcpy(unicode.data(), converted.data(), n);
+      if (n != 0) std::memcpy(unicode.data(), converted.data(), n);
       return true;
     }
   }

@@ -160,6 +160,14 @@ TEST(TextFixUp, LeavesEverythingElseAlone) {
   }
 }
 
+TEST(TextFixUp, AnEmptyConvertedTextCopiesNothing) {
+  // The ANSI text ends at its first byte, so the text converted from it is empty.
+  test::FakeCyrillicAnsi cp;
+  TClipboardData s = Snapshot({{CfText, Bytes({0, 0xC6})}, {CfUnicodeText, Bytes({'x', 0, 0xC6, 0})}});
+  EXPECT_TRUE(TextFixUp(s, cp));
+  EXPECT_EQ(s.Items[1].Data, Bytes({'x', 0, 0xC6, 0}));
+}
+
 TEST(TextFixUp, NeverWritesPastTheTarget) {
   // The converted text is longer than the ANSI block can hold: only LA - 1 bytes are written.
   struct LongAnsi : test::FakeCyrillicAnsi {
