@@ -6,6 +6,7 @@
 #include <span>
 #include <vector>
 
+#include "clipboard/ClipboardHistory.h"
 #include "clipboard/ClipboardPicture.h"
 #include "clipboard/ClipboardText.h"
 
@@ -23,6 +24,9 @@ void CheckTexts(const std::vector<uint8_t>& bytes, const AnsiCodePagePort& ansi)
     Require(text.size() <= 4 * bytes.size());
     std::wstring key = TrimKeyText(text);
     Require(key.size() <= text.size());
+    // The key kept per item must be the one of the text it stands for.
+    TTextKey kept = ClipboardTextKey({format, bytes}, ansi);
+    Require(kept.Length == key.size() && kept.Hash == HashKeyText(key));
   }
 }
 

@@ -12,16 +12,55 @@ namespace {
 
 bool IsKeyFormat(uint32_t format) { return format == CfText || format == CfUnicodeText || format == CfHDrop; }
 
-uint64_t HashText(const std::wstring& text) {
-  uint64_t hash = 14695981039346656037ull;
-  for (wchar_t c : text) {
-    hash ^= static_cast<uint32_t>(c);
-    hash *= 1099511628211ull;
-  }
+constexpr uint64_t HashStart = 14695981039346656037ull;
+uint64_t HashStep(uint64_t hash, uint32_t c) { return (hash ^ c) * 1099511628211ull; }
+
+bool IsTrimmedUnit(uint32_t u) { return u == ' ' || u == '\t' || u == '\r' || u == '\n'; }
+
+}  // namespace
+
+uint64_t HashKeyText(const std::wstring& text) {
+  uint64_t hash = HashStart;
+  for (wchar_t c : text) hash = HashStep(hash, static_cast<uint32_t>(c));
   return hash;
 }
 
-}  // namespace
+TTextKey ClipboardTextKey(const TClipboardDataItem& item, const AnsiCodePagePort& ansi) {
+  TTextKey key{item.Format, 0, 0};
+  if (item.Format != CfUnicodeText) {
+    std::wstring text = TrimKeyText(ClipboardItemText(item, ansi));
+    key.Hash = HashKeyText(text);
+    key.Length = text.size();
+    return key;
+  }
+  // Straight from the UTF-16 bytes: a capture of megabytes of text is keyed without a copy.
+  const std::vector<uint8_t>& d = item.Data;
+  auto unit = [&d](size_t k) { return static_cast<uint32_t>(d[2 * k]) | static_cast<uint32_t>(d[2 * k + 1]) << 8; };
+  size_t n = 0;
+  while (2 * n + 1 < d.size() && unit(n) != 0) ++n;
+  size_t first = 0, last = n;
+  while (first < n && IsTrimmedUnit(unit(first))) ++first;
+  if (first == n) {
+    first = 0;  // white space only is kept whole
+  } else {
+    while (IsTrimmedUnit(unit(last - 1))) --last;
+  }
+  uint64_t hash = HashStart;
+  size_t length = 0;
+  for (size_t k = first; k < last; ++k) {
+    uint32_t u = unit(k);
+    if (u == '\t') {
+      for (int i = 0; i < 4; ++i) hash = HashStep(hash, ' ');
+      length += 4;
+    } else {
+      hash = HashStep(hash, u);
+      ++length;
+    }
+  }
+  key.Hash = hash;
+  key.Length = length;
+  return key;
+}
 
 bool ClipboardDataEqual(const TClipboardData& a, const TClipboardData& b) {
   if (a.Items.size() != b.Items.size()) return false;
@@ -54,15 +93,12 @@ std::optional<size_t> NextMemoryVictim(const std::vector<uint64_t>& sizes, uint6
   return largest;
 }
 
-TClipboardHistory::TEntry TClipboardHistory::MakeEntry(TClipboardData&& data, std::wstring* firstKeyText) const {
+TClipboardHistory::TEntry TClipboardHistory::MakeEntry(TClipboardData&& data) const {
   TEntry entry;
   entry.Data = std::move(data);
   for (const TClipboardDataItem& item : entry.Data.Items) {
     entry.Size += item.Data.size();
-    if (!IsKeyFormat(item.Format)) continue;
-    std::wstring text = TrimKeyText(ClipboardItemText(item, FAnsi));
-    entry.Keys.push_back({item.Format, HashText(text), text.size()});
-    if (firstKeyText && entry.Keys.size() == 1) *firstKeyText = std::move(text);
+    if (IsKeyFormat(item.Format)) entry.Keys.push_back(ClipboardTextKey(item, FAnsi));
   }
   return entry;
 }
@@ -73,10 +109,20 @@ TMergeResult TClipboardHistory::AddClipboardData(TClipboardData& snapshot, const
   TClipboardData taken;
   taken.Items = std::move(snapshot.Items);
   snapshot.Items.clear();
-  std::wstring keyText;
-  TEntry fresh = MakeEntry(std::move(taken), &keyText);
+  TEntry fresh = MakeEntry(std::move(taken));
   std::optional<TTextKey> key;
   if (!fresh.Keys.empty()) key = fresh.Keys.front();
+  // The key's full text, built only when a hash agrees (a real replacement, as a rule).
+  std::optional<std::wstring> keyText;
+  auto snapshotKeyText = [&]() -> const std::wstring& {
+    if (!keyText)
+      for (const TClipboardDataItem& item : fresh.Data.Items)
+        if (IsKeyFormat(item.Format)) {
+          keyText = TrimKeyText(ClipboardItemText(item, FAnsi));
+          break;
+        }
+    return *keyText;
+  };
 
   std::lock_guard<std::mutex> lock(FLock);
   TMergeResult result;
@@ -98,13 +144,13 @@ TMergeResult TClipboardHistory::AddClipboardData(TClipboardData& snapshot, const
     bool same = false;
     for (size_t f = 0; f < entry.Keys.size() && !same; ++f) {
       const TTextKey& k = entry.Keys[f];
-      if (k.Format != key->Format || k.Hash != key->Hash || k.Length != key->Length) continue;
+      if (k != *key) continue;
       // The hash only narrows the search; the texts decide. Keys follow the key formats in order.
       size_t seen = 0;
       for (const TClipboardDataItem& item : entry.Data.Items) {
         if (!IsKeyFormat(item.Format)) continue;
         if (seen++ != f) continue;
-        same = TrimKeyText(ClipboardItemText(item, FAnsi)) == keyText;
+        same = TrimKeyText(ClipboardItemText(item, FAnsi)) == snapshotKeyText();
         break;
       }
     }

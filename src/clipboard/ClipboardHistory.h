@@ -24,6 +24,17 @@ uint64_t MemoryLimitBytes(int maxMemoryMb);
 // every size is 0.
 std::optional<size_t> NextMemoryVictim(const std::vector<uint64_t>& sizes, uint64_t total, uint64_t limit);
 
+// The text key of one text-like format: the hash and length of its trimmed text, equal to those
+// of TrimKeyText(ClipboardItemText(item)), without building the text for CF_UNICODETEXT.
+struct TTextKey {
+  uint32_t Format = 0;
+  uint64_t Hash = 0;
+  size_t Length = 0;
+  bool operator==(const TTextKey&) const = default;
+};
+TTextKey ClipboardTextKey(const TClipboardDataItem& item, const AnsiCodePagePort& ansi);
+uint64_t HashKeyText(const std::wstring& text);
+
 // What a merge needs from the settings and the clock.
 struct TMergeInput {
   double Now = 0;
@@ -69,11 +80,6 @@ class TClipboardHistory {
   void ReadAll(const std::function<void(int, const TClipboardData&)>& read) const;
 
  private:
-  struct TTextKey {
-    uint32_t Format = 0;
-    uint64_t Hash = 0;
-    size_t Length = 0;
-  };
   // One item with what the merge needs of it, computed once when it enters the history.
   struct TEntry {
     TClipboardData Data;
@@ -81,7 +87,7 @@ class TClipboardHistory {
     uint64_t Size = 0;
   };
 
-  TEntry MakeEntry(TClipboardData&& data, std::wstring* firstKeyText = nullptr) const;
+  TEntry MakeEntry(TClipboardData&& data) const;
   void Delete(int index);
   void LimitCount(int maxUnchecked);
   void LimitMemory(int maxMemoryMb);

@@ -152,6 +152,27 @@ TEST_F(ClipboardHistoryTest, KeyFormatIsTheFirstTextLikeFormatAndMatchesOnlyThat
   }
 }
 
+TEST(ClipboardTextKey, AgreesWithTheTrimmedTextOfEveryFormat) {
+  TClipboardDataItem oddUnicode = Unicode(u"ab");
+  oddUnicode.Data.resize(3);
+  TClipboardDataItem unterminated = Unicode(u"x y");
+  unterminated.Data.resize(unterminated.Data.size() - 2);
+  const TClipboardDataItem items[] = {
+      Unicode(u"hello"),        Unicode(u"  hello \r\n"), Unicode(u"\ta\tb\t"), Unicode(u" \t\r\n"),
+      Unicode(u""),             Unicode(u"\t"),           oddUnicode,             unterminated,
+      {CfUnicodeText, {}},      Unicode(u"\u0416\xA0 "),  Ansi(" caf\xE9\t"),    Ansi("\t\t"),
+      {CfHDrop, {20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, ' ', 0, 'a', 0, 0, 0, 0, 0}},
+  };
+  TWindows1252 cp;
+  for (const TClipboardDataItem& item : items) {
+    std::wstring text = TrimKeyText(ClipboardItemText(item, cp));
+    TTextKey key = ClipboardTextKey(item, cp);
+    EXPECT_EQ(key.Format, item.Format);
+    EXPECT_EQ(key.Hash, HashKeyText(text)) << item.Data.size();
+    EXPECT_EQ(key.Length, text.size()) << item.Data.size();
+  }
+}
+
 TEST_F(ClipboardHistoryTest, HashCollisionsDoNotReplace) {
   // Same length, different text: only the full comparison can tell them apart from an equal key.
   ASSERT_TRUE(History.AppendLoaded(Snapshot({Unicode(u"abcd")}, 10)));
