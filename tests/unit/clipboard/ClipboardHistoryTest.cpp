@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <set>
 #include <string>
@@ -192,6 +193,19 @@ TEST_F(ClipboardHistoryTest, CountLimitRemovesTheOldestUncheckedBelowTheTop) {
   expected.push_back(L"new");
   EXPECT_EQ(Texts(), expected);
   EXPECT_TRUE(History.ClpDataChanged());
+}
+
+TEST_F(ClipboardHistoryTest, AHitSkipsTheCountLimitButNotTheMemoryLimit) {
+  const size_t MB = 1048576;
+  for (int i = 0; i < 25; ++i) ASSERT_TRUE(History.AppendLoaded(Snapshot({Ansi("u" + std::to_string(i))}, 2)));
+  ASSERT_TRUE(History.AppendLoaded(Snapshot({Ansi("big"), Other(0xC001, std::string(2 * MB, 'b'))}, 2)));
+  ASSERT_TRUE(History.AppendLoaded(Snapshot({Ansi("top")}, 3)));
+  Input.MaxMemoryMb = 1;
+  EXPECT_TRUE(Add({Ansi("u3")}, 4).Hit);
+  std::vector<std::wstring> texts = Texts();
+  EXPECT_EQ(texts.size(), 26u) << "25 unchecked stay below the top after a hit; only the 2 MB item went";
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), L"big"), 0);
+  EXPECT_EQ(texts.back(), L"u3");
 }
 
 TEST_F(ClipboardHistoryTest, CountLimitNeverCountsOrRemovesTheTopItem) {
