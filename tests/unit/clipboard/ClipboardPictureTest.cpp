@@ -8,7 +8,7 @@
 namespace pelorin {
 namespace {
 
-struct DibSpec {
+struct DibFields {
   int32_t Width = 4;
   int32_t Height = 2;
   uint16_t Planes = 1;
@@ -20,7 +20,7 @@ struct DibSpec {
 };
 
 // A packed DIB: the 40-byte header followed by 'tail' bytes of palette and pixels.
-std::vector<uint8_t> Dib(const DibSpec& s, size_t tail) {
+std::vector<uint8_t> Dib(const DibFields& s, size_t tail) {
   std::vector<uint8_t> d(40 + tail, 0);
   auto put32 = [&d](size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) d[at + i] = static_cast<uint8_t>(v >> (8 * i));
@@ -39,7 +39,7 @@ std::vector<uint8_t> Dib(const DibSpec& s, size_t tail) {
 TEST(DibToBitmap, ValidPicturesAndTheirFileHeader) {
   struct Case {
     const char* Name;
-    DibSpec Spec;
+    DibFields Fields;
     size_t Tail;
     uint32_t Colors, OffBits, FileSize;
     size_t LoadBytes;
@@ -61,12 +61,12 @@ TEST(DibToBitmap, ValidPicturesAndTheirFileHeader) {
       {"a palette on a 24-bit picture", {4, 2, 1, 24, 0, 0, 2}, 8 + 24, 2, 62, 86, 72},
   };
   for (const Case& c : cases) {
-    std::vector<uint8_t> data = Dib(c.Spec, c.Tail);
+    std::vector<uint8_t> data = Dib(c.Fields, c.Tail);
     std::optional<TDibPicture> p = DibToBitmap(data);
     ASSERT_TRUE(p) << c.Name;
-    EXPECT_EQ(p->Width, c.Spec.Width) << c.Name;
-    EXPECT_EQ(p->Height, c.Spec.Height < 0 ? -c.Spec.Height : c.Spec.Height) << c.Name;
-    EXPECT_EQ(p->TopDown, c.Spec.Height < 0) << c.Name;
+    EXPECT_EQ(p->Width, c.Fields.Width) << c.Name;
+    EXPECT_EQ(p->Height, c.Fields.Height < 0 ? -c.Fields.Height : c.Fields.Height) << c.Name;
+    EXPECT_EQ(p->TopDown, c.Fields.Height < 0) << c.Name;
     EXPECT_EQ(p->ColorCount, c.Colors) << c.Name;
     EXPECT_EQ(p->OffBits, c.OffBits) << c.Name;
     EXPECT_EQ(p->FileSize, c.FileSize) << c.Name;
@@ -86,7 +86,7 @@ TEST(DibToBitmap, FileHeaderBytes) {
 TEST(DibToBitmap, RefusesBlocksThatAreNoPicture) {
   struct Case {
     const char* Name;
-    DibSpec Spec;
+    DibFields Fields;
     size_t Tail;
   };
   const Case cases[] = {
@@ -112,7 +112,7 @@ TEST(DibToBitmap, RefusesBlocksThatAreNoPicture) {
       {"rows times height past 64 bits", {0x7FFFFFFF, 0x7FFFFFFF, 1, 32, 0, 0, 0}, 64},
       {"file size past 32 bits", {4, 2, 1, 24, 0, 0xFFFFFFF0, 0}, 24},
   };
-  for (const Case& c : cases) EXPECT_FALSE(DibToBitmap(Dib(c.Spec, c.Tail))) << c.Name;
+  for (const Case& c : cases) EXPECT_FALSE(DibToBitmap(Dib(c.Fields, c.Tail))) << c.Name;
   for (size_t n : {0, 1, 20, 39}) EXPECT_FALSE(DibToBitmap(std::vector<uint8_t>(n, 40))) << n << " bytes";
 }
 
