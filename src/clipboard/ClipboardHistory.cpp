@@ -1,0 +1,285 @@
+#include "clipboard/ClipboardHistory.h"
+
+#include <cstring>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "clipboard/ClipboardText.h"
+
+namespace pelorin {
+namespace {
+
+bool IsKeyFormat(uint32_t format) { return format == CfText || format == CfUnicodeText || format == CfHDrop; }
+
+constexpr uint64_t HashStart = 14695981039346656037ull;
+uint64_t HashStep(uint64_t hash, uint32_t c) { return (hash ^ c) * 1099511628211ull; }
+
+bool IsTrimmedUnit(uint32_t u) { return u == ' ' || u == '\t' || u == '\r' || u == '\n'; }
+
+}  // namespace
+
+uint64_t HashKeyText(const std::wstring& text) {
+  uint64_t hash = HashStart;
+  for (wchar_t c : text) hash = HashStep(hash, static_cast<uint32_t>(c));
+  return hash;
+}
+
+TTextKey ClipboardTextKey(const TClipboardDataItem& item, const AnsiCodePagePort& ansi) {
+  TTextKey key{item.Format, 0, 0};
+  if (item.Format != CfUnicodeText) {
+    std::wstring text = TrimKeyText(ClipboardItemText(item, ansi));
+    key.Hash = HashKeyText(text);
+    key.Length = text.size();
+    return key;
+  }
+  // Straight from the UTF-16 bytes: a capture of megabytes of text is keyed without a copy.
+  const std::vector<uint8_t>& d = item.Data;
+  auto unit = [&d](size_t k) { return static_cast<uint32_t>(d[2 * k]) | static_cast<uint32_t>(d[2 * k + 1]) << 8; };
+  size_t n = 0;
+  while (2 * n + 1 < d.size() && unit(n) != 0) ++n;
+  size_t first = 0, last = n;
+  while (first < n && IsTrimmedUnit(unit(first))) ++first;
+  if (first == n) {
+    first = 0;  // white space only is kept whole
+  } else {
+    while (IsTrimmedUnit(unit(last - 1))) --last;
+  }
+  uint64_t hash = HashStart;
+  size_t length = 0;
+  for (size_t k = first; k < last; ++k) {
+    uint32_t u = unit(k);
+    if (u == '\t') {
+      for (int i = 0; i < 4; ++i) hash = HashStep(hash, ' ');
+      length += 4;
+    } else {
+      hash = HashStep(hash, u);
+      ++length;
+    }
+  }
+  key.Hash = hash;
+  key.Length = length;
+  return key;
+}
+
+bool ClipboardDataEqual(const TClipboardData& a, const TClipboardData& b) {
+  if (a.Items.size() != b.Items.size()) return false;
+  // Cheap checks over every format first, so that unequal items rarely compare bytes.
+  for (size_t i = 0; i < a.Items.size(); ++i)
+    if (a.Items[i].Format != b.Items[i].Format || a.Items[i].Data.size() != b.Items[i].Data.size()) return false;
+  for (size_t i = 0; i < a.Items.size(); ++i)
+    if (!a.Items[i].Data.empty() &&
+        std::memcmp(a.Items[i].Data.data(), b.Items[i].Data.data(), a.Items[i].Data.size()) != 0)
+      return false;
+  return true;
+}
+
+uint64_t MemoryLimitBytes(int maxMemoryMb) {
+  return static_cast<uint64_t>(maxMemoryMb < 0 ? 0 : maxMemoryMb) * 1048576u;
+}
+
+std::optional<size_t> NextMemoryVictim(const std::vector<uint64_t>& sizes, uint64_t total, uint64_t limit) {
+  if (total <= limit) return std::nullopt;
+  size_t largest = 0;
+  uint64_t largestSize = 0;
+  for (size_t j = 0; j < sizes.size(); ++j) {
+    if (total - sizes[j] <= limit) return j;
+    if (sizes[j] > largestSize) {
+      largestSize = sizes[j];
+      largest = j;
+    }
+  }
+  if (largestSize == 0) return std::nullopt;
+  return largest;
+}
+
+TClipboardHistory::TEntry TClipboardHistory::MakeEntry(TClipboardData&& data) const {
+  TEntry entry;
+  entry.Data = std::move(data);
+  for (const TClipboardDataItem& item : entry.Data.Items) {
+    entry.Size += item.Data.size();
+    if (IsKeyFormat(item.Format)) entry.Keys.push_back(ClipboardTextKey(item, FAnsi));
+  }
+  return entry;
+}
+
+TMergeResult TClipboardHistory::AddClipboardData(TClipboardData& snapshot, const TMergeInput& input) {
+  bool repaired = TextFixUp(snapshot, FAnsi);
+  // Everything that reads only the snapshot (decoding its texts) happens before the lock.
+  TClipboardData taken;
+  taken.Items = std::move(snapshot.Items);
+  snapshot.Items.clear();
+  TEntry fresh = MakeEntry(std::move(taken));
+  std::optional<TTextKey> key;
+  if (!fresh.Keys.empty()) key = fresh.Keys.front();
+  // The key's full text, built only when a hash agrees (a real replacement, as a rule).
+  std::optional<std::wstring> keyText;
+  auto snapshotKeyText = [&]() -> const std::wstring& {
+    if (!keyText)
+      for (const TClipboardDataItem& item : fresh.Data.Items)
+        if (IsKeyFormat(item.Format)) {
+          keyText = TrimKeyText(ClipboardItemText(item, FAnsi));
+          break;
+        }
+    return *keyText;
+  };
+
+  std::lock_guard<std::mutex> lock(FLock);
+  TMergeResult result;
+  double time = input.Now;
+  bool checked = false;
+  for (size_t i = 0; i < FItems.size(); ++i) {
+    TEntry& entry = FItems[i];
+    if (ClipboardDataEqual(fresh.Data, entry.Data)) {
+      result.Hit = true;
+      if (i + 1 != FItems.size()) {
+        TEntry found = std::move(entry);
+        FItems.erase(FItems.begin() + static_cast<std::ptrdiff_t>(i));
+        FItems.push_back(std::move(found));
+        FChanged = true;
+      }
+      break;
+    }
+    if (!key) continue;
+    bool same = false;
+    for (size_t f = 0; f < entry.Keys.size() && !same; ++f) {
+      const TTextKey& k = entry.Keys[f];
+      if (k != *key) continue;
+      // The hash only narrows the search; the texts decide. Keys follow the key formats in order.
+      size_t seen = 0;
+      for (const TClipboardDataItem& item : entry.Data.Items) {
+        if (!IsKeyFormat(item.Format)) continue;
+        if (seen++ != f) continue;
+        same = TrimKeyText(ClipboardItemText(item, FAnsi)) == snapshotKeyText();
+        break;
+      }
+    }
+    if (same) {
+      time = entry.Data.Time;
+      checked = entry.Data.Checked;
+      Delete(static_cast<int>(i));
+      result.Replaced = true;
+      break;
+    }
+  }
+
+  if (!result.Hit) {
+    LimitCount(input.MaxUnchecked);
+    if (FItems.size() == ClpCapacity) Delete(0);
+    fresh.Data.Time = time;
+    fresh.Data.Checked = checked;
+    if (result.Replaced) TimeParityFlip(fresh.Data.Time);
+    FItems.push_back(std::move(fresh));
+    result.Appended = true;
+    result.SetClipboardTop = repaired;
+    FChanged = true;
+  }
+  LimitMemory(input.MaxMemoryMb);
+  result.Count = static_cast<int>(FItems.size());
+  return result;
+}
+
+void TClipboardHistory::Delete(int index) {
+  if (index < 0 || static_cast<size_t>(index) >= FItems.size()) throw std::out_of_range("clipboard item index");
+  FItems.erase(FItems.begin() + index);
+}
+
+void TClipboardHistory::DeleteClipboardItem(int index) {
+  std::lock_guard<std::mutex> lock(FLock);
+  Delete(index);
+}
+
+void TClipboardHistory::LimitCount(int maxUnchecked) {
+  if (FItems.empty()) return;
+  const size_t top = FItems.size() - 1;
+  long count = 0;
+  for (size_t i = 0; i < top; ++i) count += FItems[i].Data.Checked ? 0 : 1;
+  size_t from = 0;
+  while (count > maxUnchecked) {
+    size_t i = from;
+    while (i < FItems.size() - 1 && FItems[i].Data.Checked) ++i;
+    if (i >= FItems.size() - 1) break;
+    Delete(static_cast<int>(i));
+    from = i;
+    --count;
+    FChanged = true;
+  }
+}
+
+void TClipboardHistory::LimitMemory(int maxMemoryMb) {
+  if (FItems.empty()) return;
+  const uint64_t limit = MemoryLimitBytes(maxMemoryMb);
+  // Positions in FItems of the listed sizes, so that removals keep both in step.
+  std::vector<size_t> index;
+  std::vector<uint64_t> size;
+  uint64_t total = 0;
+  for (size_t i = 0; i + 1 < FItems.size(); ++i) {
+    index.push_back(i);
+    size.push_back(FItems[i].Data.Checked ? 0 : FItems[i].Size);
+    total += size.back();
+  }
+  while (std::optional<size_t> chosen = NextMemoryVictim(size, total, limit)) {
+    size_t j = *chosen;
+    Delete(static_cast<int>(index[j]));
+    total -= size[j];
+    index.erase(index.begin() + static_cast<std::ptrdiff_t>(j));
+    size.erase(size.begin() + static_cast<std::ptrdiff_t>(j));
+    for (size_t k = j; k < index.size(); ++k) --index[k];
+    FChanged = true;
+  }
+}
+
+void TClipboardHistory::CheckUncheckedCount(int maxUnchecked) {
+  std::lock_guard<std::mutex> lock(FLock);
+  LimitCount(maxUnchecked);
+}
+
+void TClipboardHistory::CheckUncheckedMemory(int maxMemoryMb) {
+  std::lock_guard<std::mutex> lock(FLock);
+  LimitMemory(maxMemoryMb);
+}
+
+bool TClipboardHistory::AppendLoaded(TClipboardData record) {
+  std::lock_guard<std::mutex> lock(FLock);
+  if (FItems.size() >= ClpCapacity) return false;
+  FItems.push_back(MakeEntry(std::move(record)));
+  return true;
+}
+
+void TClipboardHistory::SetChecked(int index, bool checked) {
+  std::lock_guard<std::mutex> lock(FLock);
+  if (index < 0 || static_cast<size_t>(index) >= FItems.size()) throw std::out_of_range("clipboard item index");
+  TClipboardData& data = FItems[static_cast<size_t>(index)].Data;
+  if (data.Checked == checked) return;
+  data.Checked = checked;
+  TimeParityFlip(data.Time);
+  FChanged = true;
+}
+
+int TClipboardHistory::ClpHigh() const {
+  std::lock_guard<std::mutex> lock(FLock);
+  return static_cast<int>(FItems.size()) - 1;
+}
+
+bool TClipboardHistory::ClpDataChanged() const {
+  std::lock_guard<std::mutex> lock(FLock);
+  return FChanged;
+}
+
+void TClipboardHistory::SetDataChanged(bool changed) {
+  std::lock_guard<std::mutex> lock(FLock);
+  FChanged = changed;
+}
+
+void TClipboardHistory::ReadItem(int index, const std::function<void(const TClipboardData&)>& read) const {
+  std::lock_guard<std::mutex> lock(FLock);
+  if (index < 0 || static_cast<size_t>(index) >= FItems.size()) throw std::out_of_range("clipboard item index");
+  read(FItems[static_cast<size_t>(index)].Data);
+}
+
+void TClipboardHistory::ReadAll(const std::function<void(int, const TClipboardData&)>& read) const {
+  std::lock_guard<std::mutex> lock(FLock);
+  for (size_t i = 0; i < FItems.size(); ++i) read(static_cast<int>(i), FItems[i].Data);
+}
+
+}  // namespace pelorin

@@ -1,0 +1,101 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "clipboard/ClipboardData.h"
+#include "config/AnsiCodePage.h"
+
+namespace pelorin {
+
+inline constexpr int ClpCapacity = 500;
+
+// Exact equality: same formats in the same order with the same bytes.
+bool ClipboardDataEqual(const TClipboardData& a, const TClipboardData& b);
+
+// The memory limit in bytes: up to 5000 MB, past 32 bits.
+uint64_t MemoryLimitBytes(int maxMemoryMb);
+
+// Which size of the list goes next to bring Total within the limit: the oldest whose removal
+// alone is enough, else the largest (the oldest among equals); none when Total is within it or
+// every size is 0.
+std::optional<size_t> NextMemoryVictim(const std::vector<uint64_t>& sizes, uint64_t total, uint64_t limit);
+
+// The text key of one text-like format: the hash and length of its trimmed text, equal to those
+// of TrimKeyText(ClipboardItemText(item)), without building the text for CF_UNICODETEXT.
+struct TTextKey {
+  uint32_t Format = 0;
+  uint64_t Hash = 0;
+  size_t Length = 0;
+  bool operator==(const TTextKey&) const = default;
+};
+TTextKey ClipboardTextKey(const TClipboardDataItem& item, const AnsiCodePagePort& ansi);
+uint64_t HashKeyText(const std::wstring& text);
+
+// What a merge needs from the settings and the clock.
+struct TMergeInput {
+  double Now = 0;
+  int MaxUnchecked = 20;  // MaxUncheckedEdit
+  int MaxMemoryMb = 1000;  // MaxMemoryEdit
+};
+
+// What the Windows side has to do after a merge; the history itself never touches the clipboard.
+struct TMergeResult {
+  bool Hit = false;            // the content was already there (moved to the top if it was not)
+  bool Appended = false;       // a new top item (it may want a thumbnail)
+  bool Replaced = false;       // an item with the same text gave way to it
+  bool SetClipboardTop = false;  // the text was repaired: put the top item on the clipboard
+  int Count = 0;               // items after the merge (the grid's row count)
+};
+
+// The clipboard history: up to 500 items, index 0 the oldest, the newest (the content the
+// clipboard holds) last. Every public operation takes the one lock; records are reachable only
+// through the callbacks below, which run under it (they must not call back into the history).
+class TClipboardHistory {
+ public:
+  explicit TClipboardHistory(const AnsiCodePagePort& ansi) : FAnsi(ansi) {}
+
+  // Merges a fresh snapshot; the snapshot is always left empty.
+  TMergeResult AddClipboardData(TClipboardData& snapshot, const TMergeInput& input);
+
+  // Removes one item; leaves the changed flag and the clipboard to the caller.
+  void DeleteClipboardItem(int index);
+  void CheckUncheckedCount(int maxUnchecked);
+  void CheckUncheckedMemory(int maxMemoryMb);
+
+  // Appends a record as it is (the data file loader); false when the table is full.
+  bool AppendLoaded(TClipboardData record);
+  // Toggles the check mark; the time moves by a parity flip so the data file rewrites the item.
+  void SetChecked(int index, bool checked);
+
+  int ClpHigh() const;
+  bool ClpDataChanged() const;
+  void SetDataChanged(bool changed);
+
+  // Read access under the lock; index must be 0 .. ClpHigh.
+  void ReadItem(int index, const std::function<void(const TClipboardData&)>& read) const;
+  void ReadAll(const std::function<void(int, const TClipboardData&)>& read) const;
+
+ private:
+  // One item with what the merge needs of it, computed once when it enters the history.
+  struct TEntry {
+    TClipboardData Data;
+    std::vector<TTextKey> Keys;
+    uint64_t Size = 0;
+  };
+
+  TEntry MakeEntry(TClipboardData&& data) const;
+  void Delete(int index);
+  void LimitCount(int maxUnchecked);
+  void LimitMemory(int maxMemoryMb);
+
+  const AnsiCodePagePort& FAnsi;
+  mutable std::mutex FLock;
+  std::vector<TEntry> FItems;
+  bool FChanged = false;
+};
+
+}  // namespace pelorin

@@ -1,0 +1,69 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "clipboard/ClipboardData.h"
+#include "config/AnsiCodePage.h"
+
+namespace pelorin::test {
+
+// CF_UNICODETEXT bytes of a text with its zero terminator.
+inline TClipboardDataItem Unicode(std::u16string_view text) {
+  TClipboardDataItem item{CfUnicodeText, {}};
+  for (char16_t c : text) {
+    item.Data.push_back(static_cast<uint8_t>(c));
+    item.Data.push_back(static_cast<uint8_t>(c >> 8));
+  }
+  item.Data.push_back(0);
+  item.Data.push_back(0);
+  return item;
+}
+
+// CF_TEXT bytes with their zero terminator.
+inline TClipboardDataItem Ansi(std::string_view text) {
+  TClipboardDataItem item{CfText, std::vector<uint8_t>(text.begin(), text.end())};
+  item.Data.push_back(0);
+  return item;
+}
+
+inline TClipboardDataItem Other(uint32_t format, std::string_view bytes) {
+  return {format, std::vector<uint8_t>(bytes.begin(), bytes.end())};
+}
+
+inline TClipboardData Snapshot(std::vector<TClipboardDataItem> items, double time = 0, bool checked = false) {
+  TClipboardData data;
+  data.Time = time;
+  data.Checked = checked;
+  data.Items = std::move(items);
+  return data;
+}
+
+// A code page whose upper quarter is Cyrillic (as in Windows-1251 for 0xC0-0xFF), so that a
+// text decoded with the wrong code page can be told from a right one.
+struct FakeCyrillicAnsi : AnsiCodePagePort {
+  std::string ToAnsi(std::wstring_view text) const override {
+    std::string bytes;
+    for (wchar_t c : text) {
+      auto code = static_cast<uint32_t>(c);
+      if (code < 0x80)
+        bytes += static_cast<char>(code);
+      else if (code >= 0x410 && code < 0x450)
+        bytes += static_cast<char>(0xC0 + (code - 0x410));
+      else
+        bytes += '?';
+    }
+    return bytes;
+  }
+  std::wstring FromAnsi(std::string_view bytes) const override {
+    std::wstring text;
+    for (char b : bytes) {
+      auto byte = static_cast<uint8_t>(b);
+      text += byte >= 0xC0 ? static_cast<wchar_t>(0x410 + (byte - 0xC0)) : static_cast<wchar_t>(byte);
+    }
+    return text;
+  }
+};
+
+}  // namespace pelorin::test
