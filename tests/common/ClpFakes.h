@@ -22,6 +22,10 @@ struct FakeClpDisk : ClpFilePort {
   int FailAt = 0;                 // 1-based call that fails; 0 for none
   int StopAt = 0;                 // 1-based call at which the machine stops; 0 for none
   bool Stopped = false;
+  // A stop inside a write that spans sectors leaves the sectors before the boundary written:
+  // the disk writes a 512-byte sector whole or not at all, but not a run of them.
+  bool TearOnStop = false;
+  int Tears = 0;
   uint64_t BytesWritten = 0;
   int Writes = 0;
 
@@ -37,7 +41,7 @@ struct FakeClpDisk : ClpFilePort {
   }
   void ClearFaults() {
     FailAt = StopAt = 0;
-    Stopped = false;
+    Stopped = TearOnStop = false;
   }
 
   struct File : ClpOpenFile {
@@ -62,13 +66,22 @@ struct FakeClpDisk : ClpFilePort {
       return true;
     }
     bool WriteAt(uint64_t offset, const void* data, size_t count) override {
-      if (!Disk.Step() || !Writable || !Bytes()) return false;
+      if (!Disk.Step()) {
+        const uint64_t boundary = (offset / 512 + 1) * 512;
+        if (Disk.TearOnStop && Disk.Calls == Disk.StopAt && Writable && Bytes() && offset + count > boundary)
+          Persist(offset, data, static_cast<size_t>(boundary - offset)), ++Disk.Tears;
+        return false;
+      }
+      if (!Writable || !Bytes()) return false;
+      Persist(offset, data, count);
+      return true;
+    }
+    void Persist(uint64_t offset, const void* data, size_t count) {
       std::string& bytes = *Bytes();
       if (bytes.size() < offset + count) bytes.resize(offset + count);
       if (count > 0) std::memcpy(bytes.data() + offset, data, count);
       Disk.BytesWritten += count;
       ++Disk.Writes;
-      return true;
     }
     bool Truncate(uint64_t size) override {
       if (!Disk.Step() || !Writable || !Bytes()) return false;

@@ -86,6 +86,20 @@ TEST(ClpFile, AnyNonzeroCheckedByteIsChecked) {
   }
 }
 
+TEST(ClpFile, AStoredCheckedByteOfTwoStaysCheckedAcrossAnAppend) {
+  FakeClpDisk disk;
+  disk.Files[Path] = Signature + U32(0) + ItemBytes(Time45000_5, 2, {{CfText, "x"}});
+  TClpLoadResult loaded = LoadClipboardFile(disk, Path);
+  ASSERT_EQ(loaded.Status, ClpLoadStatus::Loaded);
+  std::vector<TClipboardData> history = loaded.Items;
+  history.push_back(Item(46000.0, {Format(CfText, "y")}));
+  ASSERT_TRUE(SaveClipboardFile(disk, Path, history, loaded.Stored));
+  TClpLoadResult again = LoadClipboardFile(disk, Path);
+  EXPECT_EQ(again.Status, ClpLoadStatus::Loaded);
+  EXPECT_TRUE(SameHistory(again.Items, history));
+  EXPECT_TRUE(again.Items[0].Checked);
+}
+
 TEST(ClpFile, RoundTrips) {
   std::vector<std::vector<TClipboardData>> histories{
       {},
@@ -381,6 +395,14 @@ std::vector<SaveScenario> SaveScenarios() {
       {"toggle an old item", [] { return ClpFileBytes(Sample(4)); }, Sample(4), toggled},
       {"remove the oldest", [] { return ClpFileBytes(Sample(4)); }, Sample(4), withoutOldest},
       {"remove everything", [] { return ClpFileBytes(Sample(3)); }, Sample(3), {}},
+      {"rewrite a history holding a big item", [=] { return ClpFileBytes(plus(Sample(3), big)); }, plus(Sample(3), big),
+       [=] {
+         std::vector<TClipboardData> h = plus(Sample(3), big);
+         std::rotate(h.begin(), h.begin() + 1, h.end() - 1);
+         std::swap(h[2], h[3]);
+         h.back().Time += 1;
+         return h;
+       }()},
       {"replace a foreign file", [] { return std::string("foreign bytes"); }, {}, Sample(2)},
   };
 }
@@ -398,6 +420,7 @@ void Prepare(FakeClpDisk& disk, const SaveScenario& s, TClpStored& stored) {
 // Every call a save makes, in turn, fails or is where the machine stops. The file left behind
 // must load to the history before or after the save, and the next save must finish the job.
 TEST(ClpFileSave, EveryFaultLeavesTheHistoryBeforeOrAfter) {
+  int tears = 0, faults = 0;
   for (const SaveScenario& s : SaveScenarios()) {
     FakeClpDisk disk;
     TClpStored stored;
@@ -406,13 +429,19 @@ TEST(ClpFileSave, EveryFaultLeavesTheHistoryBeforeOrAfter) {
     const int calls = disk.Calls;
     ASSERT_GT(calls, 1) << s.Name;
 
-    for (bool stop : {false, true}) {
+    enum Fault { Fail, Stop, TornStop };
+    for (Fault fault : {Fail, Stop, TornStop}) {
+      const bool stop = fault != Fail;
+      const char* name = fault == Fail ? ": fail at call " : fault == Stop ? ": stop at call " : ": torn stop at call ";
       int endedBefore = 0;
       for (int at = 1; at <= calls; ++at) {
-        SCOPED_TRACE(std::string(s.Name) + (stop ? ": stop at call " : ": fail at call ") + std::to_string(at));
+        SCOPED_TRACE(std::string(s.Name) + name + std::to_string(at));
         Prepare(disk, s, stored);
         (stop ? disk.StopAt : disk.FailAt) = at;
+        disk.TearOnStop = fault == TornStop;
         bool saved = SaveClipboardFile(disk, Path, s.After, stored);
+        tears += disk.Tears;
+        ++faults;
         disk.ClearFaults();
         // The stopped machine restarts: what does the file on disk hold?
         TClpLoadResult loaded = LoadClipboardFile(disk, Path);
@@ -435,10 +464,13 @@ TEST(ClpFileSave, EveryFaultLeavesTheHistoryBeforeOrAfter) {
       }
       // The table is not trivially passed: early faults do leave the old history behind.
       if (!SameHistory(s.Before, s.After)) {
-        EXPECT_GT(endedBefore, 0) << s.Name << (stop ? " stop" : " fail");
+        EXPECT_GT(endedBefore, 0) << s.Name << name;
       }
     }
   }
+  EXPECT_GT(tears, 0);  // the torn stops did cut some write in the middle
+  RecordProperty("InjectedFaults", faults);
+  RecordProperty("TornWrites", tears);
 }
 
 }  // namespace
