@@ -36,7 +36,9 @@ struct TClpStored {
 
 enum class ClpLoadStatus {
   NoFile,      // nothing there: an empty history
-  Unreadable,  // there but could not be opened or read (held by another program for a moment)
+  // There but could not be opened or read (held by another program for a moment). Load again
+  // before the first save: a save replaces a file it knows nothing of.
+  Unreadable,
   Foreign,     // shorter than 4 bytes or another signature: nothing loaded, no message
   Loaded,
   Damaged,  // the intact leading items were loaded; save at once and show ClpDamagedMessage
@@ -55,7 +57,8 @@ TClpLoadResult LoadClipboardFile(ClpFilePort& files, const std::wstring& path);
 // Writes the history (oldest first) so that a crash at any moment leaves a file that loads to
 // the history before or after the save. On success stored describes the file; on failure the
 // file on disk still loads to the history it held, stored stays usable and the caller tries
-// again at the next trigger. A file that exists but cannot be opened is left alone.
+// again at the next trigger. A file that exists but cannot be opened is left alone. More than
+// 500 items are refused: the history never holds them.
 bool SaveClipboardFile(ClpFilePort& files, const std::wstring& path, std::span<const TClipboardData> history,
                        TClpStored& stored);
 
