@@ -523,10 +523,18 @@ bool SyncMouse(TInput& input, TDriverWindow& driver) {
   if (std::optional<POINT> last = input.LastMovedTo(); last && ::GetCursorPos(&at) && (at.x != last->x || at.y != last->y))
     ADD_FAILURE() << "the pointer moved by itself from " << last->x << "," << last->y << " to " << at.x << "," << at.y;
   int before = driver.Count(WM_RBUTTONUP);
-  input.Click(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, 0, input.After(30));
-  bool ok = WaitFor([&] { return driver.Count(WM_RBUTTONUP) > before; }, EffectDeadlineMs);
-  if (!ok) ADD_FAILURE() << "expected the driver's own right click to arrive; seen: " << driver.Describe();
-  return ok;
+  // The right click only marks "everything before has arrived"; Wine has been seen to drop
+  // one now and then (with nothing of Pelorin's in the way), so a lost marker is sent once
+  // more before the scenario is failed. What the scenario checks is counted apart from it.
+  for (int attempt = 1; attempt <= 2; ++attempt) {
+    input.Click(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, 0, input.After(30));
+    if (WaitFor([&] { return driver.Count(WM_RBUTTONUP) > before; }, EffectDeadlineMs)) {
+      if (attempt > 1) std::printf("[ note     ] the driver's sync click was sent twice\n");
+      return true;
+    }
+  }
+  ADD_FAILURE() << "expected the driver's own right click to arrive; seen: " << driver.Describe();
+  return false;
 }
 
 bool SyncKeys(TInput& input, TDriverWindow& driver) {
