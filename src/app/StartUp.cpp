@@ -1,19 +1,11 @@
 #include "app/StartUp.h"
 
-#include <cwctype>
-
+#include "common/TextCompare.h"
 #include "input/InputCatalogue.h"
 
 namespace pelorin {
 
 namespace {
-
-bool EqualNoCase(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-  return true;
-}
 
 std::optional<int> ParseInt(std::wstring_view text) {
   if (text.empty() || text.size() > 9) return std::nullopt;
