@@ -1,6 +1,8 @@
 #include "clipboard/ClipboardHistory.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -93,14 +95,18 @@ std::optional<size_t> NextMemoryVictim(const std::vector<uint64_t>& sizes, uint6
   return largest;
 }
 
-TClipboardHistory::TEntry TClipboardHistory::MakeEntry(TClipboardData&& data) const {
-  TEntry entry;
-  entry.Data = std::move(data);
-  for (const TClipboardDataItem& item : entry.Data.Items) {
-    entry.Size += item.Data.size();
-    if (IsKeyFormat(item.Format)) entry.Keys.push_back(ClipboardTextKey(item, FAnsi));
+TClipboardHistory::TMeta TClipboardHistory::MakeMeta(const TClipboardData& data) const {
+  TMeta meta;
+  for (const TClipboardDataItem& item : data.Items) {
+    meta.Size += item.Data.size();
+    if (IsKeyFormat(item.Format)) meta.Keys.push_back(ClipboardTextKey(item, FAnsi));
   }
-  return entry;
+  return meta;
+}
+
+void TClipboardHistory::Push(TClipboardData&& data, TMeta&& meta) {
+  FData.push_back(std::move(data));
+  FMeta.push_back(std::move(meta));
 }
 
 TMergeResult TClipboardHistory::AddClipboardData(TClipboardData& snapshot, const TMergeInput& input) {
@@ -109,14 +115,14 @@ TMergeResult TClipboardHistory::AddClipboardData(TClipboardData& snapshot, const
   TClipboardData taken;
   taken.Items = std::move(snapshot.Items);
   snapshot.Items.clear();
-  TEntry fresh = MakeEntry(std::move(taken));
+  TMeta freshMeta = MakeMeta(taken);
   std::optional<TTextKey> key;
-  if (!fresh.Keys.empty()) key = fresh.Keys.front();
+  if (!freshMeta.Keys.empty()) key = freshMeta.Keys.front();
   // The key's full text, built only when a hash agrees (a real replacement, as a rule).
   std::optional<std::wstring> keyText;
   auto snapshotKeyText = [&]() -> const std::wstring& {
     if (!keyText)
-      for (const TClipboardDataItem& item : fresh.Data.Items)
+      for (const TClipboardDataItem& item : taken.Items)
         if (IsKeyFormat(item.Format)) {
           keyText = TrimKeyText(ClipboardItemText(item, FAnsi));
           break;
@@ -128,26 +134,28 @@ TMergeResult TClipboardHistory::AddClipboardData(TClipboardData& snapshot, const
   TMergeResult result;
   double time = input.Now;
   bool checked = false;
-  for (size_t i = 0; i < FItems.size(); ++i) {
-    TEntry& entry = FItems[i];
-    if (ClipboardDataEqual(fresh.Data, entry.Data)) {
+  for (size_t i = 0; i < FData.size(); ++i) {
+    const TClipboardData& entry = FData[i];
+    if (ClipboardDataEqual(taken, entry)) {
       result.Hit = true;
-      if (i + 1 != FItems.size()) {
-        TEntry found = std::move(entry);
-        FItems.erase(FItems.begin() + static_cast<std::ptrdiff_t>(i));
-        FItems.push_back(std::move(found));
+      if (i + 1 != FData.size()) {
+        TClipboardData found = std::move(FData[i]);
+        TMeta foundMeta = std::move(FMeta[i]);
+        Delete(static_cast<int>(i));
+        Push(std::move(found), std::move(foundMeta));
         FChanged = true;
       }
       break;
     }
     if (!key) continue;
+    const std::vector<TTextKey>& keys = FMeta[i].Keys;
     bool same = false;
-    for (size_t f = 0; f < entry.Keys.size() && !same; ++f) {
-      const TTextKey& k = entry.Keys[f];
+    for (size_t f = 0; f < keys.size() && !same; ++f) {
+      const TTextKey& k = keys[f];
       if (k != *key) continue;
       // The hash only narrows the search; the texts decide. Keys follow the key formats in order.
       size_t seen = 0;
-      for (const TClipboardDataItem& item : entry.Data.Items) {
+      for (const TClipboardDataItem& item : entry.Items) {
         if (!IsKeyFormat(item.Format)) continue;
         if (seen++ != f) continue;
         same = TrimKeyText(ClipboardItemText(item, FAnsi)) == snapshotKeyText();
@@ -155,8 +163,8 @@ TMergeResult TClipboardHistory::AddClipboardData(TClipboardData& snapshot, const
       }
     }
     if (same) {
-      time = entry.Data.Time;
-      checked = entry.Data.Checked;
+      time = entry.Time;
+      checked = entry.Checked;
       Delete(static_cast<int>(i));
       result.Replaced = true;
       break;
@@ -165,23 +173,24 @@ TMergeResult TClipboardHistory::AddClipboardData(TClipboardData& snapshot, const
 
   if (!result.Hit) {
     LimitCount(input.MaxUnchecked);
-    if (FItems.size() == ClpCapacity) Delete(0);
-    fresh.Data.Time = time;
-    fresh.Data.Checked = checked;
-    if (result.Replaced) TimeParityFlip(fresh.Data.Time);
-    FItems.push_back(std::move(fresh));
+    if (FData.size() == ClpCapacity) Delete(0);
+    taken.Time = time;
+    taken.Checked = checked;
+    if (result.Replaced) TimeParityFlip(taken.Time);
+    Push(std::move(taken), std::move(freshMeta));
     result.Appended = true;
     result.SetClipboardTop = repaired;
     FChanged = true;
   }
   LimitMemory(input.MaxMemoryMb);
-  result.Count = static_cast<int>(FItems.size());
+  result.Count = static_cast<int>(FData.size());
   return result;
 }
 
 void TClipboardHistory::Delete(int index) {
-  if (index < 0 || static_cast<size_t>(index) >= FItems.size()) throw std::out_of_range("clipboard item index");
-  FItems.erase(FItems.begin() + index);
+  if (index < 0 || static_cast<size_t>(index) >= FData.size()) throw std::out_of_range("clipboard item index");
+  FData.erase(FData.begin() + index);
+  FMeta.erase(FMeta.begin() + index);
 }
 
 void TClipboardHistory::DeleteClipboardItem(int index) {
@@ -190,15 +199,15 @@ void TClipboardHistory::DeleteClipboardItem(int index) {
 }
 
 void TClipboardHistory::LimitCount(int maxUnchecked) {
-  if (FItems.empty()) return;
-  const size_t top = FItems.size() - 1;
+  if (FData.empty()) return;
+  const size_t top = FData.size() - 1;
   long count = 0;
-  for (size_t i = 0; i < top; ++i) count += FItems[i].Data.Checked ? 0 : 1;
+  for (size_t i = 0; i < top; ++i) count += FData[i].Checked ? 0 : 1;
   size_t from = 0;
   while (count > maxUnchecked) {
     size_t i = from;
-    while (i < FItems.size() - 1 && FItems[i].Data.Checked) ++i;
-    if (i >= FItems.size() - 1) break;
+    while (i < FData.size() - 1 && FData[i].Checked) ++i;
+    if (i >= FData.size() - 1) break;
     Delete(static_cast<int>(i));
     from = i;
     --count;
@@ -207,15 +216,15 @@ void TClipboardHistory::LimitCount(int maxUnchecked) {
 }
 
 void TClipboardHistory::LimitMemory(int maxMemoryMb) {
-  if (FItems.empty()) return;
+  if (FData.empty()) return;
   const uint64_t limit = MemoryLimitBytes(maxMemoryMb);
-  // Positions in FItems of the listed sizes, so that removals keep both in step.
+  // Positions in FData of the listed sizes, so that removals keep both in step.
   std::vector<size_t> index;
   std::vector<uint64_t> size;
   uint64_t total = 0;
-  for (size_t i = 0; i + 1 < FItems.size(); ++i) {
+  for (size_t i = 0; i + 1 < FData.size(); ++i) {
     index.push_back(i);
-    size.push_back(FItems[i].Data.Checked ? 0 : FItems[i].Size);
+    size.push_back(FData[i].Checked ? 0 : FMeta[i].Size);
     total += size.back();
   }
   while (std::optional<size_t> chosen = NextMemoryVictim(size, total, limit)) {
@@ -241,15 +250,48 @@ void TClipboardHistory::CheckUncheckedMemory(int maxMemoryMb) {
 
 bool TClipboardHistory::AppendLoaded(TClipboardData record) {
   std::lock_guard<std::mutex> lock(FLock);
-  if (FItems.size() >= ClpCapacity) return false;
-  FItems.push_back(MakeEntry(std::move(record)));
+  if (FData.size() >= ClpCapacity) return false;
+  TMeta meta = MakeMeta(record);
+  Push(std::move(record), std::move(meta));
+  return true;
+}
+
+void TClipboardHistory::PrependLoaded(std::vector<TClipboardData> older) {
+  std::lock_guard<std::mutex> lock(FLock);
+  std::vector<TClipboardData> kept;
+  for (TClipboardData& record : older) {
+    bool there = false;
+    for (TClipboardData& item : FData) {
+      if (!ClipboardDataEqual(record, item)) continue;
+      // As for a copy of a stored content: the item keeps when it was first copied and its mark.
+      item.Time = record.Time;
+      item.Checked = record.Checked;
+      there = true;
+      break;
+    }
+    if (!there) kept.push_back(std::move(record));
+  }
+  size_t room = ClpCapacity - std::min(FData.size(), size_t(ClpCapacity));
+  if (kept.size() > room) kept.erase(kept.begin(), kept.end() - static_cast<std::ptrdiff_t>(room));
+  FChanged = true;
+  if (kept.empty()) return;
+  std::vector<TMeta> metas;
+  for (const TClipboardData& record : kept) metas.push_back(MakeMeta(record));
+  FData.insert(FData.begin(), std::make_move_iterator(kept.begin()), std::make_move_iterator(kept.end()));
+  FMeta.insert(FMeta.begin(), std::make_move_iterator(metas.begin()), std::make_move_iterator(metas.end()));
+}
+
+bool TClipboardHistory::Save(const std::function<bool(std::span<const TClipboardData>)>& save) {
+  std::lock_guard<std::mutex> lock(FLock);
+  if (!save(FData)) return false;
+  FChanged = false;
   return true;
 }
 
 void TClipboardHistory::SetChecked(int index, bool checked) {
   std::lock_guard<std::mutex> lock(FLock);
-  if (index < 0 || static_cast<size_t>(index) >= FItems.size()) throw std::out_of_range("clipboard item index");
-  TClipboardData& data = FItems[static_cast<size_t>(index)].Data;
+  if (index < 0 || static_cast<size_t>(index) >= FData.size()) throw std::out_of_range("clipboard item index");
+  TClipboardData& data = FData[static_cast<size_t>(index)];
   if (data.Checked == checked) return;
   data.Checked = checked;
   TimeParityFlip(data.Time);
@@ -258,7 +300,7 @@ void TClipboardHistory::SetChecked(int index, bool checked) {
 
 int TClipboardHistory::ClpHigh() const {
   std::lock_guard<std::mutex> lock(FLock);
-  return static_cast<int>(FItems.size()) - 1;
+  return static_cast<int>(FData.size()) - 1;
 }
 
 bool TClipboardHistory::ClpDataChanged() const {
@@ -273,13 +315,13 @@ void TClipboardHistory::SetDataChanged(bool changed) {
 
 void TClipboardHistory::ReadItem(int index, const std::function<void(const TClipboardData&)>& read) const {
   std::lock_guard<std::mutex> lock(FLock);
-  if (index < 0 || static_cast<size_t>(index) >= FItems.size()) throw std::out_of_range("clipboard item index");
-  read(FItems[static_cast<size_t>(index)].Data);
+  if (index < 0 || static_cast<size_t>(index) >= FData.size()) throw std::out_of_range("clipboard item index");
+  read(FData[static_cast<size_t>(index)]);
 }
 
 void TClipboardHistory::ReadAll(const std::function<void(int, const TClipboardData&)>& read) const {
   std::lock_guard<std::mutex> lock(FLock);
-  for (size_t i = 0; i < FItems.size(); ++i) read(static_cast<int>(i), FItems[i].Data);
+  for (size_t i = 0; i < FData.size(); ++i) read(static_cast<int>(i), FData[i]);
 }
 
 }  // namespace pelorin

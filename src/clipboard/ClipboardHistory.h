@@ -3,6 +3,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,10 @@ class TClipboardHistory {
 
   // Appends a record as it is (the data file loader); false when the table is full.
   bool AppendLoaded(TClipboardData record);
+  // Puts records read late from the data file before every item (they are older than anything
+  // copied since the start). One equal to an item already there gives that item its time and
+  // check mark instead; the oldest give way when the table would overflow. Always a change.
+  void PrependLoaded(std::vector<TClipboardData> older);
   // Toggles the check mark; the time moves by a parity flip so the data file rewrites the item.
   void SetChecked(int index, bool checked);
 
@@ -75,26 +80,32 @@ class TClipboardHistory {
   bool ClpDataChanged() const;
   void SetDataChanged(bool changed);
 
+  // Runs save over every record, oldest first, under the lock; its success clears the changed
+  // flag. Nothing can change the history meanwhile.
+  bool Save(const std::function<bool(std::span<const TClipboardData>)>& save);
+
   // Read access under the lock; index must be 0 .. ClpHigh.
   void ReadItem(int index, const std::function<void(const TClipboardData&)>& read) const;
   void ReadAll(const std::function<void(int, const TClipboardData&)>& read) const;
 
  private:
-  // One item with what the merge needs of it, computed once when it enters the history.
-  struct TEntry {
-    TClipboardData Data;
+  // What the merge needs of an item, computed once when it enters the history.
+  struct TMeta {
     std::vector<TTextKey> Keys;
     uint64_t Size = 0;
   };
 
-  TEntry MakeEntry(TClipboardData&& data) const;
+  TMeta MakeMeta(const TClipboardData& data) const;
+  void Push(TClipboardData&& data, TMeta&& meta);
   void Delete(int index);
   void LimitCount(int maxUnchecked);
   void LimitMemory(int maxMemoryMb);
 
   const AnsiCodePagePort& FAnsi;
   mutable std::mutex FLock;
-  std::vector<TEntry> FItems;
+  // Side by side, index for index: the records alone are what the data file writes.
+  std::vector<TClipboardData> FData;
+  std::vector<TMeta> FMeta;
   bool FChanged = false;
 };
 
