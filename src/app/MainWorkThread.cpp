@@ -43,6 +43,7 @@ void TMainWorkThread::Tick() {
   }
 
   CountIdleKeyboard();
+  if (Clipboard != nullptr) Clipboard->Tick();
   // Wine never sends the foreground event, and Windows may miss one: what is in front now
   // goes to the same handler.
   PollForeground(foreground);

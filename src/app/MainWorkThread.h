@@ -9,6 +9,7 @@
 #include "base/HookMarkers.h"
 #include "base/PeriodicThread.h"
 #include "base/SharedState.h"
+#include "clipboard/ClipboardKeeper.h"
 #include "input/ForegroundTracking.h"
 #include "input/KeyboardHook.h"
 #include "tracked/SyntheticInput.h"
@@ -76,8 +77,8 @@ struct DesktopRestorePort {
 };
 
 // The worker thread: wakes every 50 ms for the single-instance atoms, the volume-step decay,
-// the hook health probes and the automatic restart, the stale-key sweep and the reactions to a
-// change of the foreground window. It touches no window of Pelorin: it queues that work to the
+// the hook health probes and the automatic restart, the stale-key sweep, the clipboard's
+// captures, chain check and saves, and the reactions to a change of the foreground window. It touches no window of Pelorin: it queues that work to the
 // GUI thread.
 class TMainWorkThread {
  public:
@@ -110,6 +111,9 @@ class TMainWorkThread {
   // One pass of the loop.
   void Tick();
 
+  // The clipboard's share of every pass; set before Start.
+  void SetClipboard(TClipboardKeeper* keeper) { Clipboard = keeper; }
+
   // The HooksCheck setting ("Check the working state"), mirrored by the GUI thread at load
   // and on every change, since the worker reads it.
   void SetHooksCheck(bool on) { HooksCheck.store(on, std::memory_order_relaxed); }
@@ -132,6 +136,7 @@ class TMainWorkThread {
   void QueueToGui(void (WorkerWindowsPort::*action)());
 
   Links L;
+  TClipboardKeeper* Clipboard = nullptr;
   std::atomic<bool> HooksCheck{false};
   std::atomic<uint32_t> WorkerStartTick{0};
 

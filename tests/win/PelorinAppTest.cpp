@@ -13,6 +13,8 @@
 
 #include "WinTestSupport.h"
 #include "base/SharedState.h"
+#include "clipboard/ClpFile.h"
+#include "clipboard/win/ClipboardWin.h"
 
 namespace pelorin::test {
 namespace {
@@ -64,6 +66,7 @@ class PelorinApp : public ::testing::Test {
     return *App;
   }
   std::wstring Ini() const { return Folder + L"Pelorin.ini"; }
+  std::wstring Clp() const { return Folder + L"Pelorin.clp"; }
   HWND MainWindow() { return App && App->MainForm() ? App->MainForm()->Handle() : nullptr; }
 
   std::wstring Folder;
@@ -139,5 +142,73 @@ TEST_F(PelorinApp, LogOffIsNeverRefusedAndOnlyShutdownClosesTheWindow) {
   EXPECT_FALSE(::IsWindow(window));
 }
 
+
+TClipboardData TextContent(const std::wstring& text, double time = 0) {
+  TClipboardData data;
+  data.Time = time;
+  const auto* p = reinterpret_cast<const uint8_t*>(text.c_str());
+  data.Items.push_back({CF_UNICODETEXT, std::vector<uint8_t>(p, p + (text.size() + 1) * sizeof(wchar_t))});
+  return data;
+}
+
+std::wstring UnicodeText(const TClipboardData& data) {
+  for (const TClipboardDataItem& item : data.Items)
+    if (item.Format == CF_UNICODETEXT && item.Data.size() >= 2)
+      return std::wstring(reinterpret_cast<const wchar_t*>(item.Data.data()));
+  return L"";
+}
+
+std::wstring ClipboardText() {
+  TClipboardData now;
+  ReadClipboardData(now);
+  return UnicodeText(now);
+}
+
+std::vector<TClipboardData> HistoryOf(TClipboardHistory& history) {
+  std::vector<TClipboardData> items;
+  history.ReadAll([&](int, const TClipboardData& item) { items.push_back(item); });
+  return items;
+}
+
+TEST_F(PelorinApp, TheStoredHistoryComesBackCopiesAreCapturedAndTheFileFollows) {
+  std::ofstream(std::filesystem::path(Ini()), std::ios::binary) << "[Settings]\r\nSave the data of Clipboard Manager = 1\r\n\r\n";
+  std::vector<TClipboardData> stored{TextContent(L"stored one", 45000.5), TextContent(L"stored two", 45001.5)};
+  std::ofstream(std::filesystem::path(Clp()), std::ios::binary) << ClpFileBytes(stored);
+  HWND source = CreatePlainWindow(L"copy source", 0, 0, 10, 10);
+  ASSERT_TRUE(WriteClipboardData(source, nullptr));
+
+  TPelorinApp& app = StartHidden();
+  ASSERT_NE(app.ClipboardKeeper(), nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return app.ClipboardKeeper()->StartLoadDone(); }, 5000));
+  TClipboardHistory& history = app.ClipboardHistory();
+  EXPECT_EQ(history.ClpHigh(), 1);
+  EXPECT_EQ(ClipboardText(), L"stored two") << "an empty clipboard gets the newest item back";
+
+  const TClipboardData first = TextContent(L"copied first"), second = TextContent(L"copied second");
+  // Past the quiet time that follows Pelorin's own write.
+  PumpUntil([] { return false; }, 700);
+  ASSERT_TRUE(WriteClipboardData(source, &first));
+  ASSERT_TRUE(PumpUntil([&] { return history.ClpHigh() == 2; }, 5000));
+  ASSERT_TRUE(WriteClipboardData(source, &second));
+  ASSERT_TRUE(PumpUntil([&] { return history.ClpHigh() == 3; }, 5000));
+  // The first text again: no new item, the old one comes to the top with its time.
+  double firstTime = HistoryOf(history)[2].Time;
+  ASSERT_TRUE(WriteClipboardData(source, &first));
+  ASSERT_TRUE(PumpUntil([&] { return UnicodeText(HistoryOf(history).back()) == L"copied first"; }, 5000));
+  std::vector<TClipboardData> items = HistoryOf(history);
+  EXPECT_EQ(items.size(), 4u);
+  EXPECT_EQ(items.back().Time, firstTime);
+
+  app.Shutdown();
+  ::DestroyWindow(source);
+  TClpFilePortWin files;
+  TClpLoadResult loaded = LoadClipboardFile(files, Clp());
+  ASSERT_EQ(loaded.Status, ClpLoadStatus::Loaded);
+  ASSERT_EQ(loaded.Items.size(), items.size());
+  for (size_t i = 0; i < items.size(); ++i) {
+    EXPECT_EQ(loaded.Items[i].Items, items[i].Items) << i;
+    EXPECT_EQ(loaded.Items[i].Time, items[i].Time) << i;
+  }
+}
 }  // namespace
 }  // namespace pelorin::test

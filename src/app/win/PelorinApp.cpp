@@ -150,6 +150,7 @@ void TPelorinApp::InputsEnabledClick(bool toggle) {
 
 void TPelorinApp::MirrorSettings() {
   Notes->SetNoteCheck(Cfg.NoteCheck);
+  if (Keeper) Keeper->SetOptions({Cfg.MaxUncheckedEdit, Cfg.MaxMemoryEdit, Cfg.SaveClipboardCheck});
   if (Worker) Worker->SetHooksCheck(Cfg.HooksCheck);
   if (Foreground) Foreground->SetDisableInGame(Cfg.DisableInGame);
 }
@@ -164,6 +165,7 @@ void TPelorinApp::SaveIfChanged(bool tellUser) {
 
 bool TPelorinApp::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   TSharedState& shared = Shared();
+  if (ClpSystem && ClpSystem->HandleMessage(message, wParam, lParam, result)) return true;
   if (Tray.HandleMessage(message)) {
     result = 0;
     return true;
@@ -223,6 +225,7 @@ bool TPelorinApp::OnPowerMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
   if (reaction.SaveNow) {
     TProgrammaticChange guard(Config);
     SaveIfChanged(false);  // nobody can answer a message now
+    if (Keeper) Keeper->SaveIfChanged();
   }
   if (reaction.CloseMainWindow) CloseMainWindow();
   if (message != WM_QUERYENDSESSION || Config.ProgrammaticChange) return false;
@@ -330,6 +333,14 @@ bool TPelorinApp::Start() {
   Popup.SetAppEnabled(shared.AppEnabled.load());
   Popup.SetBrightnessAvailable(Brightness->Available());
 
+  // The viewer chain before the hooks; its first notification is swallowed.
+  ClpSystem = std::make_unique<TClipboardSystemWin>(ClpChain, Dispatcher);
+  ClpSystem->Join(window);
+  Keeper = std::make_unique<TClipboardKeeper>(
+      TClipboardKeeper::Links{ClpHistory, ClpChain, *ClpSystem, ClpFiles, FolderOf(ExePath) + L"Pelorin.clp"});
+  Keeper->SetOptions({Cfg.MaxUncheckedEdit, Cfg.MaxMemoryEdit, Cfg.SaveClipboardCheck});
+  Form->SettingsPage().OnApplyClick = [this] { Keeper->ApplyLimits(); };
+
   WindowPort = std::make_unique<THooksWindowPort>(
       Form->CommandsPage(), Config, [this] { return Form->ActivePage() == TMainPage::CustomInputs; });
   MouseHook = std::make_unique<TMouseHook>(*Table, Cfg, shared, *WindowPort, TypedChars, TPoint{cursor.x, cursor.y});
@@ -361,11 +372,15 @@ bool TPelorinApp::Start() {
                                                                     KeyboardHook->PressedKeys(), WorkerSystem,
                                                                     Dispatcher, *this, nullptr, Mode.RestartCount});
   Worker->SetHooksCheck(Cfg.HooksCheck);
+  Worker->SetClipboard(Keeper.get());
   CmdThread = std::make_unique<TCustomInputThread>(TCustomInputThread::Links{
       *Table, shared, *MouseHook, *Input, *NoteSender, Volume, *Brightness, *CommandSystem, Dispatcher, *this,
       nullptr});
   Worker->Start();
   CmdThread->Start();
+  // Where the Clipboard Manager comes into being: the stored history and the clipboard's
+  // content. The worker reads them before its first capture, off the thread of the hooks.
+  Keeper->RequestStartLoad();
 
   // The icon last: adding it is a call into the shell's process, which nothing of the start
   // should wait for, and its clicks find everything ready.
@@ -390,6 +405,9 @@ void TPelorinApp::Shutdown() {
   Monitor.DoneBrightness();
   RemoveHooks();
   RemoveForegroundHook();
+  if (ClpSystem) ClpSystem->Leave();
+  // After the hooks are gone: writing a history of gigabytes holds up nobody's input.
+  if (Keeper) Keeper->SaveIfChanged();
   SetHookTargets(nullptr, nullptr);
   SetShutdownWindow(nullptr);
   SetMsgBoxOwner(nullptr);

@@ -16,6 +16,11 @@
 #include "app/win/TrayIcon.h"
 #include "base/ConfigState.h"
 #include "base/Settings.h"
+#include "clipboard/ClipboardChain.h"
+#include "clipboard/ClipboardHistory.h"
+#include "clipboard/ClipboardKeeper.h"
+#include "clipboard/win/ClipboardSystemWin.h"
+#include "clipboard/win/ClpFilePortWin.h"
 #include "commands/Brightness.h"
 #include "commands/CustomInputThread.h"
 #include "commands/ShowingThread.h"
@@ -79,6 +84,8 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort {
   void Shutdown();
 
   TMainForm* MainForm() { return Form.get(); }
+  TClipboardHistory& ClipboardHistory() { return ClpHistory; }
+  TClipboardKeeper* ClipboardKeeper() { return Keeper.get(); }
   const Settings& CurrentSettings() const { return Cfg; }
 
   // CommandWindowsPort and WorkerWindowsPort, GUI thread.
@@ -123,6 +130,9 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort {
   TWinRunKey RunKey;
   TSettingsIo Io;
   TInstanceMutex Mutex;
+  TClipboardChain ClpChain;
+  TClipboardHistory ClpHistory{Ansi};
+  TClpFilePortWin ClpFiles;
 
   std::unique_ptr<TMainForm> Form;
   TTrayIcon Tray;
@@ -146,6 +156,8 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort {
   TForegroundWin ForegroundSystem;
   std::unique_ptr<TForegroundTracker> Foreground;
   TWorkerSystemWin WorkerSystem;
+  std::unique_ptr<TClipboardSystemWin> ClpSystem;
+  std::unique_ptr<TClipboardKeeper> Keeper;
   std::unique_ptr<TMainWorkThread> Worker;
   std::unique_ptr<TCustomInputThread> CmdThread;
   bool Started = false;

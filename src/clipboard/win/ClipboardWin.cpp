@@ -66,9 +66,10 @@ void ReadClipboardData(TClipboardData& snapshot) {
   for (TClipboardDataItem& item : snapshot.Items) item.Data = FormatBytes(item.Format);
 }
 
-bool WriteClipboardData(HWND owner, const TClipboardData* item) {
+bool WriteClipboardData(HWND owner, const TClipboardData* item, const std::function<void()>& opened) {
   std::optional<TOpenClipboard> open;
   if (!OpenClipboardRetry(open, owner)) return false;
+  if (opened) opened();
   ::EmptyClipboard();
   if (item == nullptr) return true;
   for (const TClipboardDataItem& format : item->Items) {

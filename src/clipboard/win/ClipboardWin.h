@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 
 #include "clipboard/ClipboardData.h"
@@ -21,7 +22,8 @@ void ReadClipboardData(TClipboardData& snapshot);
 
 // Replaces the whole clipboard content with `item`'s formats (those with data); null: only
 // empties the clipboard. `owner` becomes the clipboard owner: a clipboard emptied while
-// opened for no window would refuse the new data. False when the clipboard stayed busy.
-bool WriteClipboardData(HWND owner, const TClipboardData* item);
+// opened for no window would refuse the new data. `opened` runs once the clipboard is open,
+// before it changes. False when the clipboard stayed busy.
+bool WriteClipboardData(HWND owner, const TClipboardData* item, const std::function<void()>& opened = {});
 
 }  // namespace pelorin
