@@ -180,6 +180,46 @@ std::wstring WindowText(HWND window) {
   return text;
 }
 
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  ::GetClassNameW(window, name, 64);
+  return name;
+}
+
+HWND FindShownWindow(DWORD pid, const wchar_t* className, const std::wstring& caption) {
+  struct Search {
+    DWORD Pid;
+    const wchar_t* Class;
+    const std::wstring& Caption;
+    HWND Found;
+  } search{pid, className, caption, nullptr};
+  ::EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner != s->Pid || !::IsWindowVisible(window) || ClassOf(window) != s->Class) return TRUE;
+        if (!s->Caption.empty() && WindowText(window) != s->Caption) return TRUE;
+        s->Found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.Found;
+}
+
+std::wstring MessageBoxText(HWND box) {
+  std::wstring text;
+  ::EnumChildWindows(
+      box,
+      [](HWND child, LPARAM param) -> BOOL {
+        std::wstring part = WindowText(child);
+        if (ClassOf(child) == L"Static" && !part.empty()) *reinterpret_cast<std::wstring*>(param) += part;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&text));
+  return text;
+}
+
 bool WaitForWorkerTicks(int n) {
   for (int i = 0; i < n; ++i) {
     ::GlobalAddAtomW(L"Activate Pelorin");
@@ -678,8 +718,8 @@ void TScenario::TearDown() {
   // Nothing but the scenario's own files: no temporary file of a save, nothing else written.
   for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(Folder))) {
     std::wstring name = entry.path().filename().wstring();
-    EXPECT_TRUE(name == L"Pelorin.exe" || name == L"Pelorin.ini" || name == L"MarkerWriter.exe" ||
-                name == L"marker.txt")
+    EXPECT_TRUE(name == L"Pelorin.exe" || name == L"Pelorin.ini" || name == L"Pelorin.clp" ||
+                name == L"MarkerWriter.exe" || name == L"marker.txt")
         << "unexpected file left behind: " << Narrow(name);
   }
   // A save with "Auto-runs at Windows start" on writes the log-on value; the next wineboot of

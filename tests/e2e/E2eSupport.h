@@ -122,6 +122,11 @@ struct TProcessEntry {
 std::vector<TProcessEntry> ProcessesNamed(const wchar_t* exeName);
 // Window text of any window, also another process's.
 std::wstring WindowText(HWND window);
+std::wstring ClassOf(HWND window);
+// A visible top-level window of the process with that class (and caption, when given).
+HWND FindShownWindow(DWORD pid, const wchar_t* className, const std::wstring& caption = L"");
+// The message of a message box: the texts of its static controls.
+std::wstring MessageBoxText(HWND box);
 // FindTopWindow(pid, class) and FindControl(parent, id).
 using test::FindControl;
 using test::FindTopWindow;

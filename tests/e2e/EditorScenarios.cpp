@@ -17,48 +17,6 @@ namespace {
 
 constexpr DWORD Gap = 700;  // between clicks, above the double-click time: never a double click
 
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  ::GetClassNameW(window, name, 64);
-  return name;
-}
-
-// A visible top-level window of the process with that class (and caption, when given).
-HWND FindShownWindow(DWORD pid, const wchar_t* className, const std::wstring& caption = L"") {
-  struct Search {
-    DWORD Pid;
-    const wchar_t* Class;
-    const std::wstring& Caption;
-    HWND Found;
-  } search{pid, className, caption, nullptr};
-  ::EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(window, &owner);
-        if (owner != s->Pid || !::IsWindowVisible(window) || ClassOf(window) != s->Class) return TRUE;
-        if (!s->Caption.empty() && WindowText(window) != s->Caption) return TRUE;
-        s->Found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.Found;
-}
-
-// The message of a message box: the texts of its static controls.
-std::wstring MessageBoxText(HWND box) {
-  std::wstring text;
-  ::EnumChildWindows(
-      box,
-      [](HWND child, LPARAM param) -> BOOL {
-        std::wstring part = WindowText(child);
-        if (ClassOf(child) == L"Static" && !part.empty()) *reinterpret_cast<std::wstring*>(param) += part;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&text));
-  return text;
-}
-
 // Where Pelorin's keyboard focus and activation are, for failure messages.
 std::string FocusOf(HWND combo) {
   GUITHREADINFO info{};
