@@ -10,6 +10,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "WinTestSupport.h"
 #include "base/SharedState.h"
@@ -210,5 +211,116 @@ TEST_F(PelorinApp, TheStoredHistoryComesBackCopiesAreCapturedAndTheFileFollows) 
     EXPECT_EQ(loaded.Items[i].Time, items[i].Time) << i;
   }
 }
+
+// A program that renders its copy only when asked (delayed rendering), from its own thread,
+// and holds the request until released: the time a large copy takes to arrive.
+class TSlowSource {
+ public:
+  explicit TSlowSource(size_t bytes) : Bytes(bytes) {
+    Thread = std::thread([this] { Run(); });
+    PumpUntil([this] { return Ready.load(); }, 5000);
+  }
+  ~TSlowSource() {
+    Release();
+    ::PostThreadMessageW(ThreadId.load(), WM_QUIT, 0, 0);
+    Thread.join();
+  }
+  bool Offered() const { return OfferedOk.load(); }
+  bool Asked() const { return AskedFor.load(); }
+  bool Rendered() const { return RenderedOk.load(); }
+  void Release() { ::SetEvent(Released.Get()); }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<TSlowSource*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_RENDERFORMAT && self != nullptr) {
+      self->AskedFor = true;
+      ::WaitForSingleObject(self->Released.Get(), 10000);
+      HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, self->Bytes);
+      if (auto* p = static_cast<wchar_t*>(::GlobalLock(block))) {
+        std::fill(p, p + self->Bytes / 2 - 1, L'x');
+        p[self->Bytes / 2 - 1] = 0;
+        ::GlobalUnlock(block);
+      }
+      ::SetClipboardData(static_cast<UINT>(wParam), block);
+      self->RenderedOk = true;
+      return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+  void Run() {
+    ThreadId = ::GetCurrentThreadId();
+    // Never shown: a window in front whose thread waits would stand in the way of input.
+    HWND window = ::CreateWindowExW(0, L"STATIC", L"slow source", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc));
+    if (::OpenClipboard(window)) {
+      ::EmptyClipboard();
+      OfferedOk = ::SetClipboardData(CF_UNICODETEXT, nullptr) == nullptr;  // offered, not yet rendered
+      ::CloseClipboard();
+    }
+    Ready = true;
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) ::DispatchMessageW(&msg);
+    ::DestroyWindow(window);
+  }
+
+  size_t Bytes;
+  TOwnedHandle Released{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  std::atomic<bool> Ready{false}, OfferedOk{false}, AskedFor{false}, RenderedOk{false};
+  std::atomic<DWORD> ThreadId{0};
+  std::thread Thread;
+};
+
+TEST_F(PelorinApp, TheKeyboardHookAnswersWhileAHundredMegabyteCopyIsRead) {
+  Shared().AppEnabled = true;
+  TPelorinApp& app = StartHidden();
+  ASSERT_TRUE(PumpUntil([&] { return app.ClipboardKeeper()->StartLoadDone(); }, 5000));
+  PumpUntil([] { return false; }, 700);  // past the quiet time of Pelorin's own writes
+
+  constexpr size_t HundredMb = size_t(100) << 20;
+  TSlowSource source(HundredMb);
+  ASSERT_TRUE(source.Offered());
+  ASSERT_TRUE(PumpUntil([&] { return source.Asked(); }, 5000)) << "Pelorin never asked for the copy";
+
+  // The read is under way and waits for the source. The keyboard probe, sent from another
+  // thread, reaches the real hook in this (the GUI) thread, which keeps pumping meanwhile.
+  Shared().KeyboardProbe = ProbeSent;
+  std::thread sender([] {
+    INPUT probe{};
+    probe.type = INPUT_KEYBOARD;
+    probe.ki.wVk = 255;
+    probe.ki.wScan = 255;
+    probe.ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(1, &probe, sizeof(probe));
+  });
+  bool probeAnswered = PumpUntil(
+      [] {
+        int32_t p = Shared().KeyboardProbe.load();
+        return p == ProbeAnswered || p >= 0;
+      },
+      3000);
+  sender.join();
+  EXPECT_TRUE(probeAnswered) << "the probe went unanswered while the copy was read: " << Shared().KeyboardProbe.load();
+  EXPECT_FALSE(source.Rendered()) << "the read was still waiting for the source";
+
+  source.Release();
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        uint64_t size = 0;
+        if (app.ClipboardHistory().ClpHigh() >= 0)
+          app.ClipboardHistory().ReadItem(app.ClipboardHistory().ClpHigh(),
+                                          [&](const TClipboardData& item) { size = item.DataSize(); });
+        return size >= HundredMb;
+      },
+      20000))
+      << "the copy did not arrive in the history";
+  app.Shutdown();
+  // The next tests start with an empty clipboard, not with 100 MB to read.
+  HWND cleaner = CreatePlainWindow(L"cleaner", 0, 0, 10, 10);
+  EXPECT_TRUE(WriteClipboardData(cleaner, nullptr));
+  ::DestroyWindow(cleaner);
+}
+
 }  // namespace
 }  // namespace pelorin::test
