@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -24,20 +23,8 @@ TClipboardData Record(double time, const std::string& text, bool checked = false
 
 class ClpFilePortWin : public ::testing::Test {
  protected:
-  void SetUp() override {
-    wchar_t temp[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, temp);
-    Folder = std::wstring(temp) + L"pelorin-clp-" + std::to_wstring(::GetCurrentProcessId()) + L"\\";
-    std::error_code ignored;
-    std::filesystem::remove_all(std::filesystem::path(Folder), ignored);
-    ::CreateDirectoryW(Folder.c_str(), nullptr);
-    Path = Folder + L"Pelorin.clp";
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(std::filesystem::path(Folder), ignored);
-  }
-  std::wstring Folder, Path;
+  TTempFolder Folder{L"pelorin-clp-"};
+  std::wstring Path = Folder.Path + L"Pelorin.clp";
   TClpFilePortWin Files;
 };
 

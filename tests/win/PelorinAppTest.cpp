@@ -39,12 +39,6 @@ bool PumpSeesQuit(DWORD ms) {
 class PelorinApp : public ::testing::Test {
  protected:
   void SetUp() override {
-    wchar_t temp[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, temp);
-    Folder = std::wstring(temp) + L"pelorin-app-" + std::to_wstring(::GetCurrentProcessId()) + L"\\";
-    std::error_code ignored;
-    std::filesystem::remove_all(std::filesystem::path(Folder), ignored);
-    ::CreateDirectoryW(Folder.c_str(), nullptr);
     Resources = ::LoadLibraryExW(PelorinExePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(Resources, nullptr);
     WasEnabled = Shared().AppEnabled.load();
@@ -70,7 +64,8 @@ class PelorinApp : public ::testing::Test {
   std::wstring Clp() const { return Folder + L"Pelorin.clp"; }
   HWND MainWindow() { return App && App->MainForm() ? App->MainForm()->Handle() : nullptr; }
 
-  std::wstring Folder;
+  TTempFolder Temp{L"pelorin-app-"};
+  const std::wstring Folder = Temp.Path;
   HMODULE Resources = nullptr;
   bool WasEnabled = true;
   std::unique_ptr<TPelorinApp> App;

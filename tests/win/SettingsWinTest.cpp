@@ -32,40 +32,6 @@ std::string Narrow(std::wstring_view text) {
   return out;
 }
 
-// A folder of its own under the temporary folder, removed with everything in it.
-class TTempFolder {
- public:
-  TTempFolder() {
-    wchar_t base[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, base);
-    Path = std::wstring(base) + L"PelorinSettings" + std::to_wstring(::GetCurrentProcessId()) + L"\\";
-    Remove(Path);
-    ::CreateDirectoryW(Path.c_str(), nullptr);
-  }
-  ~TTempFolder() { Remove(Path); }
-  std::wstring Path;
-
- private:
-  static void Remove(const std::wstring& folder) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW((folder + L"*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-      do {
-        std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..") continue;
-        std::wstring path = folder + name;
-        ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-          Remove(path + L"\\");
-        else
-          ::DeleteFileW(path.c_str());
-      } while (::FindNextFileW(search, &found));
-      ::FindClose(search);
-    }
-    ::RemoveDirectoryW(folder.c_str());
-  }
-};
-
 void WriteBytes(const std::wstring& path, std::string_view bytes) {
   TOwnedFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_TRUE(file);
@@ -234,7 +200,7 @@ std::vector<TCorpusFile> Corpus() {
 }
 
 TEST(SettingsReader, AnswersLikeGetPrivateProfileStringOnAwkwardFiles) {
-  TTempFolder folder;
+  TTempFolder folder(L"PelorinSettings");
   TSystemAnsiCodePage ansi;
   int compared = 0, n = 0;
   for (const TCorpusFile& c : Corpus()) {
@@ -270,7 +236,7 @@ TEST(SettingsReader, AnswersLikeGetPrivateProfileStringOnAwkwardFiles) {
 }
 
 TEST(SettingsReader, PelorinsOwnFileReadsBackTheSameThroughTheRealCall) {
-  TTempFolder folder;
+  TTempFolder folder(L"PelorinSettings");
   std::wstring path = folder.Path + L"Pelorin.ini";
   WriteBytes(path, WrittenByPelorin());
   EXPECT_EQ(RealRead(path, L"Custom Inputs", L"Command1"),
@@ -301,7 +267,7 @@ TEST(SettingsAnsi, SystemConversionAgreesWithThePortableOneAndNeverGuesses) {
 }
 
 TEST(SettingsFileWrite, ReplacesTheFileAndLeavesNoTemporary) {
-  TTempFolder folder;
+  TTempFolder folder(L"PelorinSettings");
   TWinFilePort files;
   std::wstring path = folder.Path + L"Pelorin.ini";
   EXPECT_EQ(files.ReadWholeFile(path), "") << "a missing file reads as empty";
@@ -314,7 +280,7 @@ TEST(SettingsFileWrite, ReplacesTheFileAndLeavesNoTemporary) {
 }
 
 TEST(SettingsFileWrite, FailedWriteKeepsTheOldFileByteForByte) {
-  TTempFolder folder;
+  TTempFolder folder(L"PelorinSettings");
   TWinFilePort files;
   std::wstring path = folder.Path + L"Pelorin.ini";
   const std::string good = "[Settings]\r\nDisableInGame = 0\r\n\r\n";
@@ -343,7 +309,7 @@ TEST(SettingsFileWrite, FailedWriteKeepsTheOldFileByteForByte) {
 }
 
 TEST(SettingsFileWrite, SaveAndLoadThroughTheRealPortsGiveTheSameModel) {
-  TTempFolder folder;
+  TTempFolder folder(L"PelorinSettings");
   TWinFilePort files;
   TSystemAnsiCodePage ansi;
   struct NoRegistry : AutoRunPort {

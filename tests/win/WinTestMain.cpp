@@ -46,6 +46,20 @@ std::string ReadFile(const std::wstring& path) {
 
 bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+TTempFolder::TTempFolder(const std::wstring& prefix) {
+  wchar_t base[MAX_PATH];
+  ::GetTempPathW(MAX_PATH, base);
+  Path = std::wstring(base) + prefix + std::to_wstring(::GetCurrentProcessId()) + L"\\";
+  std::error_code ignored;
+  std::filesystem::remove_all(std::filesystem::path(Path), ignored);
+  ::CreateDirectoryW(Path.c_str(), nullptr);
+}
+
+TTempFolder::~TTempFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(std::filesystem::path(Path), ignored);
+}
+
 bool BringToFront(HWND window, DWORD timeoutMs) {
   ::ShowWindow(window, SW_SHOW);
   ::SetForegroundWindow(window);

@@ -34,6 +34,18 @@ void ClickOrDrag(POINT from, bool drag = false, POINT to = {}, const std::functi
 std::string ReadFile(const std::wstring& path);
 bool FileExists(const std::wstring& path);
 
+// A fresh folder of its own under the temporary folder ("<prefix><pid>\\"), removed with
+// everything in it. Process ids repeat between runs in a reused prefix: whatever an earlier
+// run left there goes first.
+class TTempFolder {
+ public:
+  explicit TTempFolder(const std::wstring& prefix);
+  ~TTempFolder();
+  TTempFolder(const TTempFolder&) = delete;
+  TTempFolder& operator=(const TTempFolder&) = delete;
+  std::wstring Path;  // ends in a backslash
+};
+
 // Counts the calls of the fatal path instead of halting, while it lives.
 class TFatalCounter {
  public:
