@@ -317,5 +317,73 @@ TEST_F(PelorinApp, TheKeyboardHookAnswersWhileAHundredMegabyteCopyIsRead) {
   ::DestroyWindow(cleaner);
 }
 
+// Another program's viewer that joined the chain before Pelorin: it counts the notifications it
+// gets and passes them on, as a well-behaved viewer does.
+class TOtherViewer {
+ public:
+  TOtherViewer() {
+    Window = ::CreateWindowExW(0, L"STATIC", L"other viewer", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ::SetWindowLongPtrW(Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ::SetWindowLongPtrW(Window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc));
+    Next = ::SetClipboardViewer(Window);
+  }
+  ~TOtherViewer() {
+    ::ChangeClipboardChain(Window, Next);
+    ::DestroyWindow(Window);
+  }
+  int Draws = 0;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<TOtherViewer*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self != nullptr && message == WM_DRAWCLIPBOARD) {
+      ++self->Draws;
+      if (self->Next != nullptr) ::SendMessageW(self->Next, message, wParam, lParam);
+      return 0;
+    }
+    if (self != nullptr && message == WM_CHANGECBCHAIN) {
+      if (reinterpret_cast<HWND>(wParam) == self->Next)
+        self->Next = reinterpret_cast<HWND>(lParam);
+      else if (self->Next != nullptr)
+        ::SendMessageW(self->Next, message, wParam, lParam);
+      return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+  HWND Window = nullptr;
+  HWND Next = nullptr;
+};
+
+TEST_F(PelorinApp, AViewerThatJoinedEarlierHearsEveryCopyWhilePelorinRunsAndAfterItLeft) {
+  TOtherViewer other;
+  HWND source = CreatePlainWindow(L"copy source", 0, 0, 10, 10);
+  TPelorinApp& app = StartHidden();
+  HWND main = app.MainForm()->Handle();
+  EXPECT_EQ(::GetClipboardViewer(), main) << "Pelorin heads the chain";
+  ASSERT_TRUE(PumpUntil([&] { return app.ClipboardKeeper()->StartLoadDone(); }, 5000));
+  PumpUntil([] { return false; }, 700);
+
+  int before = other.Draws;
+  const TClipboardData copy = TextContent(L"heard down the chain");
+  ASSERT_TRUE(WriteClipboardData(source, &copy));
+  EXPECT_TRUE(PumpUntil([&] { return other.Draws > before; }, 3000)) << "Pelorin did not pass the copy on";
+  EXPECT_TRUE(PumpUntil(
+      [&] {
+        std::vector<TClipboardData> items = HistoryOf(app.ClipboardHistory());
+        return !items.empty() && UnicodeText(items.back()) == L"heard down the chain";
+      },
+      3000))
+      << "Pelorin itself did not keep the copy";
+
+  app.Shutdown();
+  EXPECT_NE(::GetClipboardViewer(), main) << "Pelorin left the chain";
+  before = other.Draws;
+  const TClipboardData later = TextContent(L"after Pelorin left");
+  ASSERT_TRUE(WriteClipboardData(source, &later));
+  EXPECT_TRUE(PumpUntil([&] { return other.Draws > before; }, 3000)) << "the chain was broken by Pelorin's leaving";
+  WriteClipboardData(source, nullptr);
+  ::DestroyWindow(source);
+}
+
 }  // namespace
 }  // namespace pelorin::test
