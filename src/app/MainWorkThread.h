@@ -78,8 +78,8 @@ struct DesktopRestorePort {
 
 // The worker thread: wakes every 50 ms for the single-instance atoms, the volume-step decay,
 // the hook health probes and the automatic restart, the stale-key sweep, the clipboard's
-// captures, chain check and saves, and the reactions to a change of the foreground window. It touches no window of Pelorin: it queues that work to the
-// GUI thread.
+// captures, chain check and saves, and the reactions to a change of the foreground window. It
+// touches no window of Pelorin: it queues that work to the GUI thread.
 class TMainWorkThread {
  public:
   static constexpr std::chrono::milliseconds TickInterval{50};
