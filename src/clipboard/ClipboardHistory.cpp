@@ -139,6 +139,7 @@ std::optional<size_t> NextMemoryVictim(const std::vector<uint64_t>& sizes, uint6
 
 TClipboardHistory::TMeta TClipboardHistory::MakeMeta(const TClipboardData& data) const {
   TMeta meta;
+  meta.Preview = MakeItemPreview(data, FAnsi);
   for (const TClipboardDataItem& item : data.Items) {
     meta.Size += item.Data.size();
     if (IsKeyFormat(item.Format)) meta.Keys.push_back(ClipboardTextKey(item, FAnsi));
@@ -147,6 +148,7 @@ TClipboardHistory::TMeta TClipboardHistory::MakeMeta(const TClipboardData& data)
 }
 
 void TClipboardHistory::Push(TClipboardData&& data, TMeta&& meta) {
+  if (meta.Id == 0) meta.Id = FNextId++;
   FData.push_back(std::move(data));
   FMeta.push_back(std::move(meta));
 }
@@ -291,9 +293,9 @@ void TClipboardHistory::CheckUncheckedMemory(int maxMemoryMb) {
 }
 
 bool TClipboardHistory::AppendLoaded(TClipboardData record) {
+  TMeta meta = MakeMeta(record);  // decoding the texts needs no lock
   std::lock_guard<std::mutex> lock(FLock);
   if (FData.size() >= ClpCapacity) return false;
-  TMeta meta = MakeMeta(record);
   Push(std::move(record), std::move(meta));
   return true;
 }
@@ -319,8 +321,54 @@ void TClipboardHistory::PrependLoaded(std::vector<TClipboardData> older) {
   if (kept.empty()) return;
   std::vector<TMeta> metas;
   for (const TClipboardData& record : kept) metas.push_back(MakeMeta(record));
+  for (TMeta& meta : metas) meta.Id = FNextId++;
   FData.insert(FData.begin(), std::make_move_iterator(kept.begin()), std::make_move_iterator(kept.end()));
   FMeta.insert(FMeta.begin(), std::make_move_iterator(metas.begin()), std::make_move_iterator(metas.end()));
+}
+
+bool TClipboardHistory::MoveToTop(int index) {
+  std::lock_guard<std::mutex> lock(FLock);
+  if (index < 0 || static_cast<size_t>(index) >= FData.size()) throw std::out_of_range("clipboard item index");
+  if (static_cast<size_t>(index) + 1 == FData.size()) return false;
+  TClipboardData data = std::move(FData[static_cast<size_t>(index)]);
+  TMeta meta = std::move(FMeta[static_cast<size_t>(index)]);
+  Delete(index);
+  Push(std::move(data), std::move(meta));
+  FChanged = true;
+  return true;
+}
+
+bool TClipboardHistory::Sort() {
+  std::lock_guard<std::mutex> lock(FLock);
+  if (FData.empty()) return false;
+  const uint64_t topBefore = FMeta.back().Id;
+  std::vector<size_t> order(FData.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  // Checked first, then by time; equal keys keep their order.
+  std::stable_sort(order.begin(), order.end(), [this](size_t a, size_t b) {
+    if (FData[a].Checked != FData[b].Checked) return FData[a].Checked;
+    return FData[a].Time < FData[b].Time;
+  });
+  std::vector<TClipboardData> data;
+  std::vector<TMeta> metas;
+  data.reserve(order.size());
+  metas.reserve(order.size());
+  for (size_t i : order) {
+    data.push_back(std::move(FData[i]));
+    metas.push_back(std::move(FMeta[i]));
+  }
+  FData = std::move(data);
+  FMeta = std::move(metas);
+  FChanged = true;
+  return FMeta.back().Id != topBefore;
+}
+
+void TClipboardHistory::ReadRow(int index,
+                                const std::function<void(const TClipboardData&, const TItemView&)>& read) const {
+  std::lock_guard<std::mutex> lock(FLock);
+  if (index < 0 || static_cast<size_t>(index) >= FData.size()) throw std::out_of_range("clipboard item index");
+  const TMeta& meta = FMeta[static_cast<size_t>(index)];
+  read(FData[static_cast<size_t>(index)], TItemView{meta.Id, meta.Preview});
 }
 
 bool TClipboardHistory::Save(const std::function<bool(std::span<const TClipboardData>)>& save) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "clipboard/ClipboardData.h"
+#include "clipboard/ClipboardGrid.h"
 #include "config/AnsiCodePage.h"
 
 namespace pelorin {
@@ -80,6 +81,22 @@ class TClipboardHistory {
   bool ClpDataChanged() const;
   void SetDataChanged(bool changed);
 
+  // Moves the item at index to the top (the newest place); its time stays. False when it was
+  // there already.
+  bool MoveToTop(int index);
+  // Checked items first, then the unchecked, each group oldest first (so the window, newest
+  // first, shows the unchecked ones on top and the checked at the end). True when another item
+  // is now at the top.
+  bool Sort();
+
+  // What the window shows of an item: a number that stays with it while it is in the history
+  // (for what the window keeps per item, as thumbnails), and its preview.
+  struct TItemView {
+    uint64_t Id = 0;
+    const TItemPreview& Preview;
+  };
+  void ReadRow(int index, const std::function<void(const TClipboardData&, const TItemView&)>& read) const;
+
   // Runs save over every record, oldest first, under the lock; its success clears the changed
   // flag. Nothing can change the history meanwhile.
   bool Save(const std::function<bool(std::span<const TClipboardData>)>& save);
@@ -93,6 +110,8 @@ class TClipboardHistory {
   struct TMeta {
     std::vector<TTextKey> Keys;
     uint64_t Size = 0;
+    uint64_t Id = 0;
+    TItemPreview Preview;
   };
 
   TMeta MakeMeta(const TClipboardData& data) const;
@@ -107,6 +126,7 @@ class TClipboardHistory {
   std::vector<TClipboardData> FData;
   std::vector<TMeta> FMeta;
   bool FChanged = false;
+  uint64_t FNextId = 1;
 };
 
 }  // namespace pelorin
