@@ -49,6 +49,7 @@ void TClipboardKeeper::StartLoad() {
   }
   ApplyLimits();
   LoadDone.store(true, std::memory_order_release);
+  if (OnChanged) OnChanged();
 }
 
 void TClipboardKeeper::Capture() {
@@ -65,6 +66,7 @@ void TClipboardKeeper::Capture() {
   TMergeResult merged =
       L.History.AddClipboardData(snapshot, {L.System.Now(), options.MaxUnchecked, options.MaxMemoryMb});
   if (merged.SetClipboardTop) SetClipboardItem(merged.Count - 1);
+  if (OnChanged) OnChanged();
 }
 
 void TClipboardKeeper::CheckChainAndSave() {
@@ -75,7 +77,10 @@ void TClipboardKeeper::CheckChainAndSave() {
   {
     std::lock_guard<std::mutex> lock(FileLock);
     // The option was switched on after the start, or the file was held by another program.
-    if (FilePending && !LoadFile(false)) return;
+    if (FilePending) {
+      if (!LoadFile(false)) return;
+      if (OnChanged) OnChanged();
+    }
   }
   if (L.History.ClpDataChanged()) Save();
 }

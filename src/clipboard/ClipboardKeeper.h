@@ -60,6 +60,10 @@ class TClipboardKeeper {
   TClipboardKeeper(const TClipboardKeeper&) = delete;
   TClipboardKeeper& operator=(const TClipboardKeeper&) = delete;
 
+  // The history changed on the worker (a capture, the start load, a late load): the window
+  // follows. Set before the worker starts; runs on the worker thread.
+  std::function<void()> OnChanged;
+
   void SetOptions(const TClipboardOptions& options);
   TClipboardOptions Options() const;
   // The Clipboard Manager shows: no periodic save meanwhile.

@@ -18,123 +18,6 @@ constexpr DWORD SavedDeadlineMs = 10000;
 // the chain, its own writes): a copy this long after those counts.
 constexpr DWORD PastQuietMs = 700;
 
-using TFormats = std::vector<std::pair<UINT, std::string>>;
-
-struct TStored {
-  double Time = 0;
-  bool Checked = false;
-  TFormats Formats;
-};
-
-std::string Utf16(const std::wstring& text) {
-  return std::string(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * sizeof(wchar_t));
-}
-
-template <typename T>
-void Put(std::string& out, T value) {
-  out.append(reinterpret_cast<const char*>(&value), sizeof(value));
-}
-
-// Pelorin.clp as its format is documented: signature, the newest index, then each item's time,
-// check byte, format count and formats (number, length, bytes).
-std::string ClpBytes(const std::vector<TStored>& items) {
-  std::string out;
-  Put<uint32_t>(out, 0x1A135561);
-  Put<int32_t>(out, static_cast<int32_t>(items.size()) - 1);
-  for (const TStored& item : items) {
-    Put<double>(out, item.Time);
-    Put<uint8_t>(out, item.Checked ? 1 : 0);
-    Put<uint32_t>(out, static_cast<uint32_t>(item.Formats.size()));
-    for (const auto& [format, data] : item.Formats) {
-      Put<uint32_t>(out, format);
-      Put<uint32_t>(out, static_cast<uint32_t>(data.size()));
-      out += data;
-    }
-  }
-  return out;
-}
-
-// The items of a well-formed file; nothing for a missing or malformed one.
-std::optional<std::vector<TStored>> ReadClp(const std::string& bytes) {
-  size_t at = 0;
-  auto take = [&](void* out, size_t n) {
-    if (bytes.size() - at < n) return false;
-    std::memcpy(out, bytes.data() + at, n);
-    at += n;
-    return true;
-  };
-  uint32_t signature = 0;
-  int32_t high = 0;
-  if (!take(&signature, 4) || signature != 0x1A135561 || !take(&high, 4) || high < -1) return std::nullopt;
-  std::vector<TStored> items(static_cast<size_t>(high + 1));
-  for (TStored& item : items) {
-    uint8_t checked = 0;
-    uint32_t count = 0;
-    if (!take(&item.Time, 8) || !take(&checked, 1) || !take(&count, 4)) return std::nullopt;
-    item.Checked = checked != 0;
-    for (uint32_t f = 0; f < count; ++f) {
-      uint32_t format = 0, length = 0;
-      if (!take(&format, 4) || !take(&length, 4) || bytes.size() - at < length) return std::nullopt;
-      item.Formats.emplace_back(format, bytes.substr(at, length));
-      at += length;
-    }
-  }
-  if (at != bytes.size()) return std::nullopt;
-  return items;
-}
-
-// The text of an item's CF_UNICODETEXT, up to its terminator.
-std::wstring TextOf(const TStored& item) {
-  for (const auto& [format, data] : item.Formats)
-    if (format == CF_UNICODETEXT && data.size() >= 2)
-      return std::wstring(reinterpret_cast<const wchar_t*>(data.data()), wcsnlen(reinterpret_cast<const wchar_t*>(data.data()), data.size() / 2));
-  return L"";
-}
-
-const std::string* DataOf(const TStored& item, UINT format) {
-  for (const auto& [number, data] : item.Formats)
-    if (number == format) return &data;
-  return nullptr;
-}
-
-// The whole clipboard replaced by these formats, as any program copies; none: emptied.
-bool Copy(HWND owner, const TFormats& formats) {
-  for (int attempt = 0; attempt < 50 && !::OpenClipboard(owner); ++attempt) ::Sleep(20);
-  if (!::EmptyClipboard()) {
-    ::CloseClipboard();
-    return false;
-  }
-  bool ok = true;
-  for (const auto& [format, data] : formats) {
-    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, data.size());
-    void* p = block != nullptr ? ::GlobalLock(block) : nullptr;
-    if (p == nullptr) {
-      ok = false;
-      continue;
-    }
-    std::memcpy(p, data.data(), data.size());
-    ::GlobalUnlock(block);
-    if (::SetClipboardData(format, block) == nullptr) {
-      ::GlobalFree(block);
-      ok = false;
-    }
-  }
-  return ::CloseClipboard() && ok;
-}
-
-std::wstring ClipboardText() {
-  std::wstring text;
-  if (!::OpenClipboard(nullptr)) return text;
-  if (HANDLE handle = ::GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* p = static_cast<const wchar_t*>(::GlobalLock(handle))) {
-      text = std::wstring(p, wcsnlen(p, ::GlobalSize(handle) / sizeof(wchar_t)));
-      ::GlobalUnlock(handle);
-    }
-  }
-  ::CloseClipboard();
-  return text;
-}
-
 // A 4 x 4 picture, 24 bits a pixel, as a packed DIB.
 std::string SmallDib() {
   BITMAPINFOHEADER header{};
@@ -159,12 +42,12 @@ class ClipboardHistory : public TScenario {
     WriteIni(TIni().Section("Settings").Value("Save the data of Clipboard Manager", "1"));
   }
   std::wstring ClpPath() const { return Folder + L"Pelorin.clp"; }
-  std::vector<TStored> Stored() const { return ReadClp(ReadBytes(ClpPath())).value_or(std::vector<TStored>{}); }
+  std::vector<TStoredItem> Stored() const { return ReadClp(ReadBytes(ClpPath())).value_or(std::vector<TStoredItem>{}); }
   std::string DescribeStored() const {
-    std::optional<std::vector<TStored>> items = ReadClp(ReadBytes(ClpPath()));
+    std::optional<std::vector<TStoredItem>> items = ReadClp(ReadBytes(ClpPath()));
     if (!items) return "Pelorin.clp missing or malformed";
     std::string out = std::to_string(items->size()) + " items:";
-    for (const TStored& item : *items) out += " \"" + Narrow(TextOf(item)) + "\"/" + std::to_string(item.Formats.size());
+    for (const TStoredItem& item : *items) out += " \"" + Narrow(TextOf(item)) + "\"/" + std::to_string(item.Formats.size());
     return out;
   }
   // Starts Pelorin hidden and waits until its own start-up write of the clipboard is behind.
@@ -189,7 +72,7 @@ TEST_F(ClipboardHistory, TextAndAPictureCopiedElsewhereAreKeptAndTheSameTextAgai
   const std::string dib = SmallDib();
   ASSERT_TRUE(Copy(driver.Handle(), {{CF_DIB, dib}}));
   ASSERT_TRUE(WaitFor([&] { return Stored().size() == 2; }, SavedDeadlineMs)) << DescribeStored();
-  std::vector<TStored> items = Stored();
+  std::vector<TStoredItem> items = Stored();
   const std::string* picture = DataOf(items[1], CF_DIB);
   ASSERT_NE(picture, nullptr) << "the picture's own format is kept";
   EXPECT_EQ(picture->substr(0, dib.size()), dib);
@@ -225,9 +108,9 @@ TEST_F(ClipboardHistory, ARestartWithAnEmptyClipboardPutsTheNewestItemBack) {
 }
 
 TEST_F(ClipboardHistory, ADamagedFileKeepsItsLeadingItemsAndSaysSoOnce) {
-  std::vector<TStored> intact{{45000.25, false, {{CF_UNICODETEXT, Utf16(L"first")}}},
+  std::vector<TStoredItem> intact{{45000.25, false, {{CF_UNICODETEXT, Utf16(L"first")}}},
                               {45001.75, true, {{CF_UNICODETEXT, Utf16(L"second")}}}};
-  std::vector<TStored> withDamage = intact;
+  std::vector<TStoredItem> withDamage = intact;
   withDamage.push_back({45002.5, false, {{CF_UNICODETEXT, Utf16(L"third")}}});
   std::string bytes = ClpBytes(withDamage);
   // The third item declares 501 formats.

@@ -1347,16 +1347,6 @@ TEST_F(CommandsEditor, TheHooksPortReadsTheChoiceCombosAndTheWindow) {
   ::DestroyWindow(other);
 }
 
-// A 24-bit bottom-up BMP of the window as it is on screen.
-bool SaveWindow(HWND window, const std::wstring& path) {
-  RECT r{};
-  ::GetWindowRect(window, &r);
-  HDC source = ::GetWindowDC(window);
-  bool ok = SaveDcArea(source, 0, 0, r.right - r.left, r.bottom - r.top, SRCCOPY, path);
-  ::ReleaseDC(window, source);
-  return ok;
-}
-
 TEST_F(MainForm, Screenshots) {
   wchar_t folder[MAX_PATH];
   DWORD len = ::GetEnvironmentVariableW(L"PELORIN_TEST_SHOTS", folder, MAX_PATH);

@@ -126,6 +126,23 @@ TFatalCounter::TFatalCounter() : Previous(SetFatalHandler(CountFatalCall)) { Fat
 TFatalCounter::~TFatalCounter() { SetFatalHandler(Previous); }
 int TFatalCounter::Calls() const { return FatalCalls.load(); }
 
+bool SaveWindow(HWND window, const std::wstring& path) {
+  RECT r{};
+  ::GetWindowRect(window, &r);
+  HDC source = ::GetWindowDC(window);
+  bool ok = SaveDcArea(source, 0, 0, r.right - r.left, r.bottom - r.top, SRCCOPY, path);
+  ::ReleaseDC(window, source);
+  return ok;
+}
+
+std::wstring ShotsFolder() {
+  wchar_t folder[MAX_PATH];
+  DWORD len = ::GetEnvironmentVariableW(L"PELORIN_TEST_SHOTS", folder, MAX_PATH);
+  if (len == 0 || len >= MAX_PATH) return L"";
+  ::CreateDirectoryW(folder, nullptr);
+  return folder;
+}
+
 bool SaveDcArea(HDC source, int x, int y, int width, int height, DWORD rop, const std::wstring& path) {
   TOwnedDc memory(::CreateCompatibleDC(source));
   TOwnedBitmap bitmap(::CreateCompatibleBitmap(source, width, height));

@@ -61,5 +61,9 @@ class TFatalCounter {
 
 // Copies width x height pixels at (x, y) of `source` into a 24-bit bottom-up BMP file.
 bool SaveDcArea(HDC source, int x, int y, int width, int height, DWORD rop, const std::wstring& path);
+// A 24-bit bottom-up BMP of the window as it is on screen.
+bool SaveWindow(HWND window, const std::wstring& path);
+// The folder PELORIN_TEST_SHOTS names (created), empty when it names none.
+std::wstring ShotsFolder();
 
 }  // namespace pelorin::test

@@ -87,6 +87,14 @@ void TPelorinApp::TogglePelorin() {
   Notes->ShowNote(PelorinEnabledCaption(Shared().AppEnabled), true, -1);
 }
 
+void TPelorinApp::OpenClipboardManager() {
+  if (!ClipForm || ClipForm->Handle() == nullptr || ClipForm->Visible()) return;
+  // Where the paste goes: the window in front when the command came, as tracked.
+  HWND front = reinterpret_cast<HWND>(Shared().ForegroundWnd.load());
+  if (front == nullptr) front = ::GetForegroundWindow();
+  ClipForm->ShowFor(RecordPasteTarget(front));
+}
+
 void TPelorinApp::ShowTrayPopup() {
   POINT cursor{};
   ::GetCursorPos(&cursor);
@@ -339,7 +347,15 @@ bool TPelorinApp::Start() {
   Keeper = std::make_unique<TClipboardKeeper>(
       TClipboardKeeper::Links{ClpHistory, ClpChain, *ClpSystem, ClpFiles, FolderOf(ExePath) + L"Pelorin.clp"});
   Keeper->SetOptions({Cfg.MaxUncheckedEdit, Cfg.MaxMemoryEdit, Cfg.SaveClipboardCheck});
-  Form->SettingsPage().OnApplyClick = [this] { Keeper->ApplyLimits(); };
+  Form->SettingsPage().OnApplyClick = [this] {
+    Keeper->ApplyLimits();
+    if (ClipForm) ClipForm->HistoryChanged();
+  };
+  Keeper->OnChanged = [this] {
+    Dispatcher.Queue([this] {
+      if (ClipForm) ClipForm->HistoryChanged();
+    });
+  };
 
   WindowPort = std::make_unique<THooksWindowPort>(
       Form->CommandsPage(), Config, [this] { return Form->ActivePage() == TMainPage::CustomInputs; });
@@ -378,8 +394,12 @@ bool TPelorinApp::Start() {
       nullptr});
   Worker->Start();
   CmdThread->Start();
-  // Where the Clipboard Manager comes into being: the stored history and the clipboard's
-  // content. The worker reads them before its first capture, off the thread of the hooks.
+  // The Clipboard Manager, and with it the stored history and the clipboard's content: the
+  // worker reads them before its first capture, off the thread of the hooks.
+  ClipForm = std::make_unique<TClipboardForm>(
+      TClipboardForm::Links{ClpHistory, *Keeper, Ansi, *Input, shared, Config, Cfg});
+  // It counts as the window in front when it is (its place is kept only then).
+  if (ClipForm->Create(Instance, Resources)) ClipForm->SetNoteWindow(NoteForm.Handle());
   Keeper->RequestStartLoad();
 
   // The icon last: adding it is a call into the shell's process, which nothing of the start
@@ -400,6 +420,7 @@ void TPelorinApp::Shutdown() {
   Dispatcher.Close();
   if (Notes) Notes->Stop();
   NoteForm.Destroy();
+  if (ClipForm) ClipForm->Destroy();
   if (Slider) Slider->Destroy();
   Popup.Destroy();
   Monitor.DoneBrightness();

@@ -19,6 +19,7 @@
 #include "clipboard/ClipboardChain.h"
 #include "clipboard/ClipboardHistory.h"
 #include "clipboard/ClipboardKeeper.h"
+#include "clipboard/win/ClipboardForm.h"
 #include "clipboard/win/ClipboardSystemWin.h"
 #include "clipboard/win/ClpFilePortWin.h"
 #include "commands/Brightness.h"
@@ -86,10 +87,11 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort {
   TMainForm* MainForm() { return Form.get(); }
   TClipboardHistory& ClipboardHistory() { return ClpHistory; }
   TClipboardKeeper* ClipboardKeeper() { return Keeper.get(); }
+  TClipboardForm* ClipboardForm() { return ClipForm.get(); }
   const Settings& CurrentSettings() const { return Cfg; }
 
   // CommandWindowsPort and WorkerWindowsPort, GUI thread.
-  void OpenClipboardManager() override {}  // no Clipboard Manager window yet
+  void OpenClipboardManager() override;
   void ShowMainWindow() override;
   void ToggleCheckedInputs() override;
   void TogglePelorin() override;
@@ -160,6 +162,7 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort {
   std::unique_ptr<TClipboardKeeper> Keeper;
   std::unique_ptr<TMainWorkThread> Worker;
   std::unique_ptr<TCustomInputThread> CmdThread;
+  std::unique_ptr<TClipboardForm> ClipForm;
   bool Started = false;
   bool WindowFailed = false;
   bool ShutDown = false;

@@ -38,6 +38,18 @@ void THints::Add(HWND control, std::wstring_view text) {
   ::SendMessageW(Tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
+void THints::SetText(HWND control, std::wstring_view text) {
+  if (control == nullptr || Tooltip == nullptr) return;
+  std::wstring copy(text);
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
+  tool.hwnd = Owner;
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = copy.data();
+  ::SendMessageW(Tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  ::SendMessageW(Tooltip, TTM_POP, 0, 0);
+}
+
 void THints::Remove(HWND control) {
   if (control == nullptr || Tooltip == nullptr) return;
   TTTOOLINFOW tool{};

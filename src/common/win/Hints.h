@@ -16,6 +16,9 @@ class THints {
 
   void Add(HWND control, std::wstring_view text);
   void Remove(HWND control);
+  // A new text for a control's hint (a grid whose hint follows the mouse); the hint showing
+  // goes away, so that the new one comes up.
+  void SetText(HWND control, std::wstring_view text);
 
  private:
   HWND Owner = nullptr;

@@ -1,0 +1,547 @@
+#include "clipboard/win/ClipboardForm.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+
+#include "clipboard/ClipboardPicture.h"
+#include "clipboard/ClipboardText.h"
+#include "clipboard/win/ClipboardThumbnail.h"
+#include "common/win/GdiObjects.h"
+#include "common/win/MsgBox.h"
+
+namespace pelorin {
+
+namespace {
+
+enum : int { IdGrid = 101, IdMemo, IdZoom, IdSearchLabel, IdSearch, IdFindChecked, IdFindNext, IdFindPrev, IdSort };
+constexpr UINT_PTR QuickPasteTimer = 1;
+constexpr UINT QuickPasteRestoreMs = 300;
+constexpr DWORD PasteSettleMs = 50;
+constexpr UINT SendTimeoutMs = 1000;
+constexpr COLORREF Red = RGB(255, 0, 0);
+constexpr COLORREF Grey = RGB(160, 160, 164);
+constexpr int MinHeight96 = 160;
+
+std::wstring TextOf(HWND control) {
+  int length = ::GetWindowTextLengthW(control);
+  std::wstring text(static_cast<size_t>(std::max(0, length)) + 1, L'\0');
+  text.resize(static_cast<size_t>(::GetWindowTextW(control, text.data(), length + 1)));
+  return text;
+}
+
+// Every line break as CR LF: an edit control shows a lone CR or LF as no break at all.
+std::wstring WithCrLf(const std::wstring& text) {
+  std::wstring out;
+  out.reserve(text.size() + text.size() / 16);
+  for (size_t i = 0; i < text.size(); ++i) {
+    wchar_t c = text[i];
+    if (c == L'\r') {
+      out += L"\r\n";
+      if (i + 1 < text.size() && text[i + 1] == L'\n') ++i;
+    } else if (c == L'\n') {
+      out += L"\r\n";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+bool ModifierHeld() { return ::GetKeyState(VK_SHIFT) < 0 || ::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0; }
+
+}  // namespace
+
+std::wstring TSystemTextFold::Fold(std::wstring_view text) const {
+  std::wstring folded(text);
+  if (!folded.empty()) ::CharLowerBuffW(folded.data(), static_cast<DWORD>(folded.size()));
+  return folded;
+}
+
+TPasteTarget RecordPasteTarget(HWND foreground) {
+  TPasteTarget target;
+  target.Window = foreground;
+  if (foreground == nullptr) return target;
+  target.ThreadId = ::GetWindowThreadProcessId(foreground, nullptr);
+  if (target.ThreadId == 0) return target;
+  const DWORD own = ::GetCurrentThreadId();
+  const bool attached = target.ThreadId != own && ::AttachThreadInput(own, target.ThreadId, TRUE);
+  if (attached || target.ThreadId == own) {
+    HWND focus = ::GetFocus();
+    wchar_t name[57] = {};
+    if (focus != nullptr && ::GetClassNameW(focus, name, 57) > 0 && ::lstrcmpiW(name, L"EDIT") == 0) {
+      DWORD start = 0, end = 0;
+      DWORD_PTR ignored = 0;
+      if (::SendMessageTimeoutW(focus, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end),
+                                SMTO_ABORTIFHUNG, SendTimeoutMs, &ignored)) {
+        target.EditControl = focus;
+        target.SelStart = start;
+        target.SelEnd = end;
+      }
+    }
+    if (attached) ::AttachThreadInput(own, target.ThreadId, FALSE);
+  }
+  return target;
+}
+
+bool TClipboardForm::Create(HINSTANCE instance, HMODULE resources) {
+  const Settings& cfg = L.Cfg;
+  if (!CreateHandle(instance, {WindowClass, 0, IDC_ARROW, ::GetSysColorBrush(COLOR_BTNFACE), resources, L"MAINICON"},
+                    {WS_EX_TOPMOST, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN,
+                     L"Clipboard Manager", cfg.ClpWinLeft, cfg.ClpWinTop, cfg.ClpWinWidth, cfg.ClpWinHeight}))
+    return false;
+  HWND form = Handle();
+  Hints.Create(form, instance, PixelsScale());
+  if (!Grid.Create(instance, resources, form, IdGrid, Hints)) return false;
+  ZoomImage.Create(instance, resources, form, IdZoom);
+  ZoomImage.OnKey = [this] { BackToList(); };
+  auto child = [&](const wchar_t* cls, const wchar_t* text, DWORD style, DWORD ex, int id) {
+    HWND control = ::CreateWindowExW(ex, cls, text, WS_CHILD | style, 0, 0, 10, 10, form,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);
+    return control;
+  };
+  MemoEdit = child(L"EDIT", L"", WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL | ES_READONLY,
+                   WS_EX_CLIENTEDGE, IdMemo);
+  ::SendMessageW(MemoEdit, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+  SearchLabel = child(L"STATIC", L"Search:", WS_VISIBLE, 0, IdSearchLabel);
+  Search = child(L"EDIT", L"", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, IdSearch);
+  FindChecked = child(L"BUTTON", L"Find checked", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, IdFindChecked);
+  FindNext = child(L"BUTTON", L"Find next", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, IdFindNext);
+  FindPrev = child(L"BUTTON", L"Find prev", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, IdFindPrev);
+  SortButton = child(L"BUTTON", L"Sort", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, IdSort);
+  LOGFONTW italic{};
+  ::GetObjectW(DialogFont(), sizeof(italic), &italic);
+  italic.lfItalic = TRUE;
+  ItalicFont.Reset(::CreateFontIndirectW(&italic));
+  ::SendMessageW(SortButton, WM_SETFONT, reinterpret_cast<WPARAM>(ItalicFont.Get()), FALSE);
+  Hints.Add(SortButton, L"Sort items by copy date with separating the checked items to end of list");
+  RedBrush.Reset(::CreateSolidBrush(Red));
+  GreyBrush.Reset(::CreateSolidBrush(Grey));
+  for (HWND control : {Search, MemoEdit})
+    ::SetWindowSubclass(control, &ControlProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  Layout();
+  return true;
+}
+
+void TClipboardForm::WindowGone() {
+  MemoEdit = SearchLabel = Search = FindChecked = FindNext = FindPrev = SortButton = nullptr;
+  Hints.Forget();
+}
+
+void TClipboardForm::Layout() {
+  RECT client{};
+  ::GetClientRect(Handle(), &client);
+  const int w = client.right, h = client.bottom;
+  const int margin = Scale(4), editHeight = Scale(21), gap = Scale(4);
+  const int searchTop = h - margin - editHeight;
+  const int listHeight = std::max(0, searchTop - margin);
+  auto place = [](HWND control, int x, int y, int cx, int cy) {
+    ::SetWindowPos(control, nullptr, x, y, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+  place(Grid.Handle(), 0, 0, w, listHeight);
+  place(MemoEdit, 0, 0, w, listHeight);
+  place(ZoomImage.Handle(), 0, 0, w, h);
+  int x = margin;
+  SIZE label{};
+  {
+    TWindowDc dc(SearchLabel);
+    TSelected font(dc.Get(), DialogFont());
+    ::GetTextExtentPoint32W(dc.Get(), L"Search:", 7, &label);
+  }
+  place(SearchLabel, x, searchTop + (editHeight - label.cy) / 2, label.cx, label.cy);
+  x += label.cx + gap;
+  place(Search, x, searchTop, Scale(110), editHeight);
+  x += Scale(110) + 2 * gap;
+  place(FindChecked, x, searchTop, Scale(85), editHeight);
+  x += Scale(85) + gap;
+  place(FindNext, x, searchTop, Scale(62), editHeight);
+  x += Scale(62) + gap;
+  place(FindPrev, x, searchTop, Scale(62), editHeight);
+  x += Scale(62);
+  const int sortWidth = Scale(45);
+  place(SortButton, w - sortWidth - margin, searchTop, sortWidth, editHeight);
+  MinWidth = x + 2 * sortWidth;
+}
+
+void TClipboardForm::PlaceAt(int left, int top, int width, int height) {
+  // A geometry kept from a monitor that is gone is brought back onto the nearest one.
+  RECT want{left, top, left + width, top + height};
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  if (::GetMonitorInfoW(::MonitorFromRect(&want, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    const RECT& work = monitor.rcWork;
+    width = std::min<int>(width, work.right - work.left);
+    height = std::min<int>(height, work.bottom - work.top);
+    left = std::clamp<int>(left, work.left, work.right - width);
+    top = std::clamp<int>(top, work.top, work.bottom - height);
+  }
+  TProgrammaticChange guard(L.Config);
+  ::SetWindowPos(Handle(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TClipboardForm::ShowFor(const TPasteTarget& target) {
+  if (Visible()) return;
+  PasteTarget = target;
+  const Settings& cfg = L.Cfg;
+  PlaceAt(cfg.ClpWinLeft, cfg.ClpWinTop, cfg.ClpWinWidth, cfg.ClpWinHeight);
+  PrepareList();
+  Grid.Refresh();
+  L.Keeper.SetManagerVisible(true);
+  ::SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+  ::SetForegroundWindow(Handle());
+  ::SetFocus(Grid.Handle());
+}
+
+void TClipboardForm::PrepareList() {
+  TProgrammaticChange guard(L.Config);
+  ::SetWindowTextW(Search, L"");
+  SetColour(TSearchColour::White);
+  ::SendMessageW(FindChecked, BM_SETCHECK, BST_UNCHECKED, 0);
+  ::ShowWindow(FindChecked, SW_SHOW);
+  ::ShowWindow(SortButton, SW_SHOW);
+  ::EnableWindow(Grid.Handle(), TRUE);
+}
+
+void TClipboardForm::HistoryChanged() { Grid.Refresh(); }
+
+void TClipboardForm::Close() {
+  BackToList();
+  if (!Visible()) return;
+  ::ShowWindow(Handle(), SW_HIDE);
+  L.Keeper.SetManagerVisible(false);
+}
+
+void TClipboardForm::SetColour(TSearchColour colour) {
+  if (colour == Colour) return;
+  Colour = colour;
+  ::InvalidateRect(Search, nullptr, TRUE);
+}
+
+void TClipboardForm::ProcessPendingMessages() {
+  MSG msg;
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      ::PostQuitMessage(static_cast<int>(msg.wParam));  // for the loop that owns it
+      return;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+}
+
+void TClipboardForm::PasteItem(int index, bool moveToTop, bool noPaste) {
+  L.Keeper.SetClipboardItem(index);
+  if (moveToTop && index >= 0 && index < L.History.ClpHigh()) L.History.MoveToTop(index);
+  Grid.Refresh();
+  Close();
+  ::Sleep(PasteSettleMs);
+  ProcessPendingMessages();
+  const TPasteTarget& t = PasteTarget;
+  if (t.Window != nullptr) ::SetForegroundWindow(t.Window);
+  if (t.EditControl != nullptr && t.ThreadId != 0) {
+    const DWORD own = ::GetCurrentThreadId();
+    if (t.ThreadId == own || ::AttachThreadInput(own, t.ThreadId, TRUE)) {
+      DWORD_PTR ignored = 0;
+      // The selection the user had is what the paste replaces.
+      ::SendMessageTimeoutW(t.EditControl, EM_SETSEL, t.SelStart, t.SelEnd, SMTO_ABORTIFHUNG, SendTimeoutMs, &ignored);
+      if (t.ThreadId != own) ::AttachThreadInput(own, t.ThreadId, FALSE);
+    }
+  }
+  ProcessPendingMessages();
+  if (!noPaste) {
+    L.Input.SendKey(true, VK_LCONTROL, 0x1D, true);
+    L.Input.SendKey(true, 'V', 0x2F, true);
+    L.Input.SendKey(false, VK_LCONTROL, 0x1D, true);
+    L.Input.SendKey(false, 'V', 0x2F, true);
+  }
+  // A quick paste leaves the order; the clipboard gets the top item back a moment later.
+  if (!moveToTop) ::SetTimer(Handle(), QuickPasteTimer, QuickPasteRestoreMs, nullptr);
+}
+
+void TClipboardForm::DeleteSelectedItem() {
+  ::SetWindowPos(Handle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  const int high = L.History.ClpHigh();
+  const int index = high - Grid.SelectedRow();
+  if (high >= 0 && index >= 0) {
+    bool checked = false;
+    L.History.ReadItem(index, [&](const TClipboardData& item) { checked = item.Checked; });
+    if (!checked || MsgBox(L"Are you sure you want to delete the checked item?", L"Deleting the checked item",
+                           MB_YESNO | MB_ICONQUESTION) == IDYES) {
+      L.History.DeleteClipboardItem(index);
+      L.History.SetDataChanged(true);
+      // The top item went: the clipboard holds the new top item, or nothing.
+      if (index > L.History.ClpHigh()) L.Keeper.SetClipboardItem(L.History.ClpHigh());
+      Grid.Refresh();
+    }
+  }
+  ::SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TClipboardForm::SortClick() {
+  if (L.History.ClpHigh() < 0) return;
+  if (L.History.Sort()) L.Keeper.SetClipboardItem(L.History.ClpHigh());
+  Grid.Refresh();
+  ::SetFocus(Grid.Handle());
+}
+
+void TClipboardForm::GridClick(int row, int column, const TGridHit& hit) {
+  const int high = L.History.ClpHigh();
+  if (row > high) return;
+  const int index = high - row;
+  if (column == 0) {
+    switch (hit.Action) {
+      case TCol0MouseClickAction::mcaQuickPaste: PasteItem(index, false, false); break;
+      case TCol0MouseClickAction::mcaCopy: PasteItem(index, true, true); break;
+      case TCol0MouseClickAction::mcaPaste: PasteItem(index, true, false); break;
+      case TCol0MouseClickAction::mcaDelete: DeleteSelectedItem(); break;
+      case TCol0MouseClickAction::mcaNone: break;
+    }
+  } else if (column == 1) {
+    PasteItem(index, true, false);
+  } else if (hit.Details) {
+    Details(index);
+  } else if (hit.CheckBox) {
+    bool checked = false;
+    L.History.ReadItem(index, [&](const TClipboardData& item) { checked = item.Checked; });
+    L.History.SetChecked(index, !checked);
+    ::InvalidateRect(Grid.Handle(), nullptr, FALSE);
+  }
+}
+
+void TClipboardForm::GridEnter(int row) { PasteItem(L.History.ClpHigh() - row, true, false); }
+
+void TClipboardForm::GridDigit(int digit) {
+  const int high = L.History.ClpHigh();
+  if (digit <= high) PasteItem(high - digit, true, false);
+}
+
+void TClipboardForm::GridLetter(wchar_t letter) {
+  if (!::IsWindowVisible(Search) || !::IsWindowEnabled(Search)) return;
+  ::SetFocus(Search);
+  std::wstring text = TextOf(Search) + letter;
+  ::SetWindowTextW(Search, text.c_str());  // the change runs the search
+  ::SendMessageW(Search, EM_SETSEL, text.size(), text.size());
+}
+
+void TClipboardForm::Details(int index) {
+  bool picture = false, text = false;
+  L.History.ReadRow(index, [&](const TClipboardData& item, const TClipboardHistory::TItemView& view) {
+    if (view.Preview.Kind == TItemPreview::TKind::Picture) {
+      const std::vector<uint8_t>& dib = item.Items[static_cast<size_t>(view.Preview.DibFormat)].Data;
+      std::optional<TDibPicture> p = DibToBitmap(dib);
+      if (!p) return;
+      TOwnedBitmap full = MakeThumbnail(dib, p->Width, p->Height);
+      if (!full) return;
+      ZoomImage.SetPicture(std::move(full));
+      picture = true;
+      return;
+    }
+    for (const TClipboardDataItem& format : item.Items) {
+      if (format.Format != CfText && format.Format != CfUnicodeText && format.Format != CfHDrop) continue;
+      ::SetWindowTextW(MemoEdit, WithCrLf(ClipboardItemText(format, L.Ansi)).c_str());
+      text = true;
+      return;
+    }
+  });
+  if (picture || text) OpenDetails(picture);
+}
+
+void TClipboardForm::OpenDetails(bool picture) {
+  {
+    TProgrammaticChange guard(L.Config);
+    const Settings& cfg = L.Cfg;
+    ::ShowWindow(Grid.Handle(), SW_HIDE);
+    PlaceAt(cfg.ClpZoomWinLeft, cfg.ClpZoomWinTop, cfg.ClpZoomWinWidth, cfg.ClpZoomWinHeight);
+    ::ShowWindow(FindChecked, SW_HIDE);
+    ::ShowWindow(SortButton, SW_HIDE);
+  }
+  if (picture) {
+    for (HWND control : {SearchLabel, Search, FindNext, FindPrev}) ::ShowWindow(control, SW_HIDE);
+    SetColour(TSearchColour::White);
+    ::ShowWindow(ZoomImage.Handle(), SW_SHOW);
+    ::SetFocus(ZoomImage.Handle());
+    return;
+  }
+  ::ShowWindow(MemoEdit, SW_SHOW);
+  ::SendMessageW(MemoEdit, EM_SETSEL, 0, 0);
+  if (::GetWindowTextLengthW(Search) > 0) SearchChange(TSearchFrom::TextChange);
+  ::SetFocus(MemoEdit);
+}
+
+void TClipboardForm::BackToList() {
+  if (!InDetails()) return;
+  TProgrammaticChange guard(L.Config);
+  ::ShowWindow(MemoEdit, SW_HIDE);
+  ::ShowWindow(ZoomImage.Handle(), SW_HIDE);
+  ZoomImage.SetPicture({});
+  ::SetWindowTextW(MemoEdit, L"");
+  const Settings& cfg = L.Cfg;
+  PlaceAt(cfg.ClpWinLeft, cfg.ClpWinTop, cfg.ClpWinWidth, cfg.ClpWinHeight);
+  SetColour(TSearchColour::White);
+  for (HWND control : {FindChecked, SortButton, SearchLabel, Search, FindNext, FindPrev, Grid.Handle()})
+    ::ShowWindow(control, SW_SHOW);
+  Layout();
+  ::EnableWindow(Grid.Handle(), TRUE);
+  ::SetFocus(Grid.Handle());
+}
+
+void TClipboardForm::SearchChange(TSearchFrom from) {
+  if (L.Config.ProgrammaticChange || L.History.ClpHigh() < 0) return;
+  const bool wasRed = Colour == TSearchColour::Red;
+  SetColour(TSearchColour::White);
+  const std::wstring needle = Fold.Fold(TextOf(Search));
+  if (!InDetails()) {
+    const bool findChecked = ::SendMessageW(FindChecked, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    if (from == TSearchFrom::CheckBox && !findChecked) from = TSearchFrom::TextChange;
+    if (from != TSearchFrom::TextChange || ::GetFocus() == FindChecked) ::SetFocus(Grid.Handle());
+    const int high = L.History.ClpHigh();
+    TSearchOutcome outcome = SearchRows(
+        Grid.RowCount(), Grid.SelectedRow(), from, needle.empty(), findChecked, wasRed, [&](int row) {
+          bool match = false;
+          if (row > high) return false;
+          L.History.ReadRow(high - row, [&](const TClipboardData& item, const TClipboardHistory::TItemView& view) {
+            match = ItemMatches(item, view.Preview, needle, findChecked, L.Ansi, Fold);
+          });
+          return match;
+        });
+    if (outcome.Row) Grid.Select(*outcome.Row);
+    SetColour(outcome.Colour);
+    return;
+  }
+  DWORD start = 0, end = 0;
+  ::SendMessageW(MemoEdit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  TSearchOutcome outcome = SearchMemo(Fold.Fold(TextOf(MemoEdit)), needle, from, start, wasRed);
+  if (outcome.At) {
+    ::SendMessageW(MemoEdit, EM_SETSEL, *outcome.At, *outcome.At + needle.size());
+    ::SendMessageW(MemoEdit, EM_SCROLLCARET, 0, 0);
+  }
+  SetColour(outcome.Colour);
+}
+
+bool TClipboardForm::SearchKey(WPARAM key) {
+  if (ModifierHeld()) return false;
+  switch (key) {
+    case VK_RETURN: PasteItem(L.History.ClpHigh() - Grid.SelectedRow(), true, false); return true;
+    case VK_ESCAPE: Close(); return true;
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_UP:
+    case VK_DOWN: ::SetFocus(InDetails() ? MemoEdit : Grid.Handle()); return true;
+    default: return false;
+  }
+}
+
+void TClipboardForm::KeepGeometry() {
+  if (L.Config.ProgrammaticChange || !Visible()) return;
+  // Only what the user did: Pelorin's own placing runs with ProgrammaticChange.
+  if (L.Shared.ForegroundWnd.load() != reinterpret_cast<TWindowHandle>(Handle())) return;
+  RECT r{};
+  ::GetWindowRect(Handle(), &r);
+  Settings& cfg = L.Cfg;
+  if (InDetails()) {
+    cfg.ClpZoomWinLeft = r.left, cfg.ClpZoomWinTop = r.top;
+    cfg.ClpZoomWinWidth = r.right - r.left, cfg.ClpZoomWinHeight = r.bottom - r.top;
+  } else {
+    cfg.ClpWinLeft = r.left, cfg.ClpWinTop = r.top;
+    cfg.ClpWinWidth = r.right - r.left, cfg.ClpWinHeight = r.bottom - r.top;
+  }
+  SetSysCfgChanged(L.Config);
+}
+
+LRESULT CALLBACK TClipboardForm::ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                             DWORD_PTR self) noexcept {
+  try {
+    auto* form = reinterpret_cast<TClipboardForm*>(self);
+    if (control == form->Search && message == WM_KEYDOWN && form->SearchKey(wParam)) return 0;
+    if (control == form->Search && message == WM_CHAR && (wParam == L'\r' || wParam == 27)) return 0;  // no beep
+    if (control == form->MemoEdit) {
+      if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
+        form->BackToList();
+        return 0;
+      }
+      if (message == WM_LBUTTONDBLCLK) {
+        form->BackToList();
+        return 0;
+      }
+    }
+  } catch (...) {
+    ReportEscapedException();
+    return 0;
+  }
+  return ::DefSubclassProc(control, message, wParam, lParam);
+}
+
+LRESULT TClipboardForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SIZE:
+      Layout();
+      KeepGeometry();
+      return 0;
+    case WM_MOVE:
+      KeepGeometry();
+      return 0;
+    case WM_GETMINMAXINFO: {
+      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+      info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, MinWidth);
+      info->ptMinTrackSize.y = Scale(MinHeight96);
+      return 0;
+    }
+    case WM_ACTIVATE:
+      // A click into another program closes the window; a note or a message box of
+      // Pelorin's own does not.
+      if (LOWORD(wParam) == WA_INACTIVE && reinterpret_cast<HWND>(lParam) != NoteWindow &&
+          !L.Shared.MsgBoxBusy.load())
+        Close();
+      break;
+    case WM_CLOSE:
+      if (InDetails())
+        BackToList();
+      else
+        Close();
+      return 0;
+    case WM_LBUTTONDOWN:
+      BackToList();
+      return 0;
+    case WM_TIMER:
+      if (wParam == QuickPasteTimer) {
+        ::KillTimer(Handle(), QuickPasteTimer);
+        L.Keeper.SetClipboardItem(L.History.ClpHigh());
+        return 0;
+      }
+      break;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IdSearch:
+          if (HIWORD(wParam) == EN_CHANGE) SearchChange(TSearchFrom::TextChange);
+          return 0;
+        case IdFindChecked: SearchChange(TSearchFrom::CheckBox); return 0;
+        case IdFindNext: SearchChange(TSearchFrom::Next); return 0;
+        case IdFindPrev: SearchChange(TSearchFrom::Prev); return 0;
+        case IdSort: SortClick(); return 0;
+        default: break;
+      }
+      break;
+    case WM_CTLCOLOREDIT:
+      if (reinterpret_cast<HWND>(lParam) == Search && Colour != TSearchColour::White) {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        ::SetBkColor(dc, Colour == TSearchColour::Red ? Red : Grey);
+        return reinterpret_cast<LRESULT>(Colour == TSearchColour::Red ? RedBrush.Get() : GreyBrush.Get());
+      }
+      break;
+    case WM_CTLCOLORSTATIC:
+      if (reinterpret_cast<HWND>(lParam) == MemoEdit) {  // read-only, yet white as a page
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        ::SetBkColor(dc, RGB(255, 255, 255));
+        ::SetTextColor(dc, RGB(0, 0, 0));
+        return reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
+      }
+      break;
+    default:
+      break;
+  }
+  return DefaultMessage(message, wParam, lParam);
+}
+
+}  // namespace pelorin

@@ -1,0 +1,230 @@
+// The Clipboard Manager window in this process, on a running TPelorinApp with a stored
+// history: rows newest first, keys that do nothing harmful, the check box, the details views
+// and back, the search's steps and colours, and pictures of it all.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "WinTestSupport.h"
+#include "app/win/PelorinApp.h"
+#include "base/SharedState.h"
+#include "clipboard/ClpFile.h"
+#include "clipboard/win/ClipboardWin.h"
+
+namespace pelorin::test {
+namespace {
+
+TClipboardDataItem Utf16Item(const std::wstring& text) {
+  const auto* p = reinterpret_cast<const uint8_t*>(text.c_str());
+  return {CF_UNICODETEXT, std::vector<uint8_t>(p, p + (text.size() + 1) * sizeof(wchar_t))};
+}
+
+// A 160 x 90 picture: a blue sky over green hills, 24 bits a pixel.
+TClipboardDataItem Picture() {
+  BITMAPINFOHEADER h{};
+  h.biSize = sizeof(h);
+  h.biWidth = 160;
+  h.biHeight = 90;
+  h.biPlanes = 1;
+  h.biBitCount = 24;
+  const int stride = 160 * 3;
+  std::vector<uint8_t> dib(sizeof(h) + size_t(stride) * 90);
+  std::memcpy(dib.data(), &h, sizeof(h));
+  for (int y = 0; y < 90; ++y)
+    for (int x = 0; x < 160; ++x) {
+      uint8_t* p = dib.data() + sizeof(h) + size_t(y) * stride + size_t(x) * 3;
+      bool hill = y < 35 + 12 * std::sin(x / 20.0);
+      p[0] = hill ? 40 : 230, p[1] = hill ? 160 : 180, p[2] = hill ? 60 : 120;
+    }
+  return {CF_DIB, dib};
+}
+
+TClipboardDataItem Files(const std::vector<std::wstring>& names) {
+  std::vector<uint8_t> data(20, 0);
+  data[0] = 20;   // offset of the names
+  data[16] = 1;   // wide names
+  for (const std::wstring& name : names) {
+    const auto* p = reinterpret_cast<const uint8_t*>(name.c_str());
+    data.insert(data.end(), p, p + (name.size() + 1) * sizeof(wchar_t));
+  }
+  data.push_back(0);
+  data.push_back(0);
+  return {CF_HDROP, data};
+}
+
+TClipboardData Item(double time, std::vector<TClipboardDataItem> formats, bool checked = false) {
+  TClipboardData d;
+  d.Time = time;
+  d.Checked = checked;
+  d.Items = std::move(formats);
+  return d;
+}
+
+// Oldest first: the window shows them the other way round.
+std::vector<TClipboardData> History() {
+  return {
+      Item(45000.40, {Utf16Item(L"A note from last year")}, true),
+      Item(46300.50, {Files({L"C:\\Reports\\March.xlsx", L"C:\\Reports\\April.xlsx"})}),
+      Item(46360.60, {Picture()}),
+      Item(46364.70, {Utf16Item(L"Line one of a letter\r\nLine two of it\r\nLine three\r\nLine four\r\nLine five\r\n"
+                                L"Line six\r\nLine seven")}),
+      Item(46365.80, {Utf16Item(L"A single line of text that is much longer than the column is wide, so it wraps "
+                                L"onto the next line and the one after that")}),
+  };
+}
+
+class ClipboardForm : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Resources = ::LoadLibraryExW(PelorinExePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(Resources, nullptr);
+    std::ofstream(std::filesystem::path(Temp.Path + L"Pelorin.ini"), std::ios::binary)
+        << "[Settings]\r\nSave the data of Clipboard Manager = 1\r\n\r\n";
+    std::ofstream(std::filesystem::path(Temp.Path + L"Pelorin.clp"), std::ios::binary) << ClpFileBytes(History());
+    Source = CreatePlainWindow(L"copy source", 0, 0, 10, 10);
+    ASSERT_TRUE(WriteClipboardData(Source, nullptr));
+    App = std::make_unique<TPelorinApp>(::GetModuleHandleW(nullptr),
+                                        TAppPaths{Temp.Path + L"PelorinUnderTest.exe", Temp.Path + L"Pelorin.ini", Resources},
+                                        ParseStartMode({L"autorun"}));
+    ASSERT_TRUE(App->Start());
+    ASSERT_TRUE(PumpUntil([&] { return App->ClipboardKeeper()->StartLoadDone(); }, 5000));
+    Form = App->ClipboardForm();
+    ASSERT_NE(Form, nullptr);
+    PumpUntil([] { return false; }, 100);
+  }
+  void TearDown() override {
+    App.reset();
+    ::DestroyWindow(Source);
+    if (Resources != nullptr) ::FreeLibrary(Resources);
+  }
+  void Open() {
+    App->OpenClipboardManager();
+    ASSERT_TRUE(PumpUntil([&] { return Form->Visible(); }, 3000));
+    PumpUntil([] { return false; }, 100);
+  }
+  // A click on a point of a cell of the grid, in the grid's own pixels.
+  void ClickGrid(int row, int column, int dx, int dy) {
+    HWND grid = Form->GridView().Handle();
+    RECT cell = Form->GridView().CellScreenRect(row, column);
+    POINT p{cell.left + dx, cell.top + dy};
+    ::ScreenToClient(grid, &p);
+    ::SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    ::SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+  }
+  void Key(HWND control, WPARAM key) {
+    ::SendMessageW(control, WM_KEYDOWN, key, 0);
+    ::SendMessageW(control, WM_KEYUP, key, 0);
+  }
+  void Type(const std::wstring& text) {
+    ::SetFocus(Form->SearchEdit());
+    ::SetWindowTextW(Form->SearchEdit(), text.c_str());
+  }
+
+  TTempFolder Temp{L"pelorin-clpform-"};
+  HMODULE Resources = nullptr;
+  HWND Source = nullptr;
+  std::unique_ptr<TPelorinApp> App;
+  TClipboardForm* Form = nullptr;
+};
+
+TEST_F(ClipboardForm, RowsAreNewestFirstAndKeysBeyondTheItemsChangeNothing) {
+  Open();
+  EXPECT_EQ(Form->GridView().RowCount(), 5);
+  EXPECT_EQ(Form->GridView().SelectedRow(), 0);
+  Key(Form->GridView().Handle(), '7');  // only five rows
+  EXPECT_TRUE(Form->Visible());
+  Key(Form->GridView().Handle(), VK_END);
+  EXPECT_EQ(Form->GridView().SelectedRow(), 4);
+  Key(Form->GridView().Handle(), VK_HOME);
+  EXPECT_EQ(Form->GridView().SelectedRow(), 0);
+  EXPECT_EQ(App->ClipboardHistory().ClpHigh(), 4);
+  EXPECT_FALSE(App->ClipboardHistory().ClpDataChanged());
+  Key(Form->GridView().Handle(), VK_ESCAPE);
+  EXPECT_FALSE(Form->Visible());
+}
+
+TEST_F(ClipboardForm, TheCheckBoxTogglesAndMovesTheTimeByFarLessThanASecond) {
+  Open();
+  const TBox cell{0, 0, Form->GridView().Columns().Col2, Form->GridView().RowHeight()};
+  TCol2Parts parts = Col2Parts(cell);
+  const double before = History()[4].Time;
+  ClickGrid(0, 2, (parts.CheckBox.Left + parts.CheckBox.Right) / 2, (parts.CheckBox.Top + parts.CheckBox.Bottom) / 2);
+  TClipboardData top;
+  App->ClipboardHistory().ReadItem(4, [&](const TClipboardData& item) { top = item; });
+  EXPECT_TRUE(top.Checked);
+  EXPECT_NE(top.Time, before);
+  EXPECT_LT(std::abs(top.Time - before), 1.0 / 86400);
+  EXPECT_TRUE(App->ClipboardHistory().ClpDataChanged());
+}
+
+TEST_F(ClipboardForm, DetailsShowTheWholeTextOrThePictureAndGoBackToTheList) {
+  Open();
+  Form->Details(3);  // the letter: row 1
+  ASSERT_TRUE(Form->InDetails());
+  EXPECT_TRUE(::IsWindowVisible(Form->Memo()));
+  std::wstring memo(static_cast<size_t>(::GetWindowTextLengthW(Form->Memo())), L'\0');
+  ::GetWindowTextW(Form->Memo(), memo.data(), static_cast<int>(memo.size()) + 1);
+  EXPECT_EQ(memo.substr(0, 36), L"Line one of a letter\r\nLine two of it");
+  Key(Form->Memo(), VK_ESCAPE);
+  EXPECT_FALSE(Form->InDetails());
+  EXPECT_TRUE(Form->Visible());
+
+  Form->Details(2);  // the picture
+  ASSERT_TRUE(Form->InDetails());
+  EXPECT_TRUE(::IsWindowVisible(Form->Zoom().Handle()));
+  EXPECT_EQ(Form->Zoom().PictureSize().cx, 160);
+  EXPECT_EQ(Form->Zoom().PictureSize().cy, 90);
+  EXPECT_FALSE(::IsWindowVisible(Form->SearchEdit()));
+  Key(Form->Zoom().Handle(), 'A');
+  EXPECT_FALSE(Form->InDetails());
+  EXPECT_TRUE(::IsWindowVisible(Form->SearchEdit()));
+}
+
+TEST_F(ClipboardForm, TheSearchStepsThroughMatchesAndTellsAMissFromTheEnd) {
+  Open();
+  Type(L"LINE");  // case does not matter
+  EXPECT_EQ(Form->GridView().SelectedRow(), 0);
+  EXPECT_EQ(Form->SearchColour(), TSearchColour::White);
+  ::SendMessageW(Form->FindNextButton(), BM_CLICK, 0, 0);
+  EXPECT_EQ(Form->GridView().SelectedRow(), 1);
+  ::SendMessageW(Form->FindNextButton(), BM_CLICK, 0, 0);
+  EXPECT_EQ(Form->GridView().SelectedRow(), 1) << "the picture and the files hold no such line";
+  EXPECT_EQ(Form->SearchColour(), TSearchColour::Grey);
+  Type(L"reports");
+  EXPECT_EQ(Form->GridView().SelectedRow(), 3) << "a file list is searched by its names";
+  Type(L"nothing like it");
+  EXPECT_EQ(Form->SearchColour(), TSearchColour::Red);
+  Form->Details(3);
+  Type(L"line");
+  DWORD start = 0, end = 0;
+  ::SendMessageW(Form->Memo(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, 0u);
+  EXPECT_EQ(end, 4u);
+}
+
+TEST_F(ClipboardForm, Screenshots) {
+  std::wstring folder = ShotsFolder();
+  if (folder.empty()) GTEST_SKIP() << "PELORIN_TEST_SHOTS names no folder";
+  Open();
+  auto take = [&](const wchar_t* name) {
+    PumpUntil([] { return false; }, 200);
+    std::wstring path = folder + L"\\clipboard-" + name + L".bmp";
+    EXPECT_TRUE(SaveWindow(Form->Handle(), path)) << "could not write " << Narrow(path);
+  };
+  take(L"list");
+  Form->Details(3);
+  take(L"details-text");
+  Form->BackToList();
+  Form->Details(2);
+  take(L"details-picture");
+  Form->BackToList();
+}
+
+}  // namespace
+}  // namespace pelorin::test
