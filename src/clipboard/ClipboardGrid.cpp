@@ -178,7 +178,7 @@ TTextPlan PlanTextLines(const TItemPreview& preview, const TBox& cell, int textL
   const int lineHeight = measure.TextHeight(sample.empty() ? std::wstring_view(L" ") : sample);
   const int avail = cell.Right - textLeft - 10;
   // A wrapped line holds at most this many characters in any font with no zero-width ones; the
-  // window bounds what is looked at, so the work follows what is drawn, not the preview's size.
+  // window bounds what is measured, so the work follows what is drawn, not the preview's size.
   const size_t window = static_cast<size_t>(std::max(avail, 0)) + 1;
 
   size_t pos = 0;
@@ -196,17 +196,20 @@ TTextPlan PlanTextLines(const TItemPreview& preview, const TBox& cell, int textL
     size_t take;
     if (preview.Short) {
       // Stops after the first character that crosses the edge (it stays on this line).
-      size_t scan = std::min(rest.size(), window);
-      auto end = static_cast<size_t>(
-          std::find_if(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(scan), IsBreak) - rest.begin());
-      size_t fits = end > 0 ? measure.CharsWithin(rest.substr(0, end), avail) : 0;
-      if (end == scan && scan < rest.size() && fits >= end) {
-        // Everything looked at fits: look at the whole line after all.
-        end = static_cast<size_t>(std::find_if(rest.begin() + static_cast<std::ptrdiff_t>(scan), rest.end(), IsBreak) -
-                                  rest.begin());
-        fits = measure.CharsWithin(rest.substr(0, end), avail);
+      const std::wstring_view head = rest.substr(0, window);
+      size_t fits = measure.CharsWithin(head, avail);
+      if (fits >= head.size() && head.size() < rest.size()) {
+        // Everything looked at fits (characters of no width): measure up to the break after all.
+        auto end = static_cast<size_t>(std::find_if(rest.begin(), rest.end(), IsBreak) - rest.begin());
+        fits = end > 0 ? measure.CharsWithin(rest.substr(0, end), avail) : 0;
+        take = end == 0 ? 0 : std::clamp<size_t>(fits + 1, 1, end);
+      } else {
+        // Widths add up from the left, so a break that ends this line lies among the characters
+        // that fit or the one over: only those are searched.
+        const size_t limit = std::min(fits + 1, head.size());
+        take = static_cast<size_t>(
+            std::find_if(head.begin(), head.begin() + static_cast<std::ptrdiff_t>(limit), IsBreak) - head.begin());
       }
-      take = end == 0 ? 0 : std::clamp<size_t>(fits + 1, 1, end);
     } else {
       take = static_cast<size_t>(std::find_if(rest.begin(), rest.end(), IsBreak) - rest.begin());
     }

@@ -413,6 +413,9 @@ TEST(ClipboardGridTextLines, BesideAnIconNarrowColumnsAndNoText) {
   plan = PlanTextLines(TextPreview(std::wstring(200, L'z')), {45, 0, 145, 75}, 45, zeroWidth);
   ASSERT_EQ(plan.Lines.size(), 1u);
   EXPECT_EQ(plan.Lines[0].Text.size(), 200u);
+  std::wstring broken = std::wstring(150, L'z') + L"\n" + std::wstring(49, L'y');
+  plan = PlanTextLines(TextPreview(broken), {45, 0, 145, 75}, 45, zeroWidth);
+  EXPECT_EQ(LineTexts(plan), (std::vector<std::wstring>{std::wstring(150, L'z'), std::wstring(49, L'y')}));
 
   plan = PlanTextLines(TextPreview(L""), {45, 0, 145, 75}, 45, measure);
   EXPECT_TRUE(plan.Lines.empty());
