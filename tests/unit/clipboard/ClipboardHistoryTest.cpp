@@ -418,5 +418,99 @@ TEST(ClipboardDataEqual, ComparesFormatsInOrderWithTheirBytes) {
       << "time and check mark are not content";
 }
 
+TEST_F(ClipboardHistoryTest, MoveToTopKeepsTheTimeAndMovesLaterItemsDown) {
+  for (int i = 0; i < 4; ++i)
+    ASSERT_TRUE(History.AppendLoaded(Snapshot({Unicode(std::u16string(1, static_cast<char16_t>(u'a' + i)))}, 100 + i)));
+  History.SetDataChanged(false);
+  EXPECT_TRUE(History.MoveToTop(1));
+  EXPECT_EQ(Texts(), (std::vector<std::wstring>{L"a", L"c", L"d", L"b"}));
+  EXPECT_EQ(Item(3).Time, 101);
+  EXPECT_TRUE(History.ClpDataChanged());
+
+  EXPECT_TRUE(History.MoveToTop(0));
+  EXPECT_EQ(Texts(), (std::vector<std::wstring>{L"c", L"d", L"b", L"a"}));
+
+  History.SetDataChanged(false);
+  EXPECT_FALSE(History.MoveToTop(3)) << "already on top";
+  EXPECT_EQ(Texts(), (std::vector<std::wstring>{L"c", L"d", L"b", L"a"}));
+  EXPECT_FALSE(History.ClpDataChanged());
+}
+
+TEST_F(ClipboardHistoryTest, SortPutsCheckedItemsFirstThenTheUncheckedEachOldestFirst) {
+  struct Entry {
+    const char16_t* Text;
+    double Time;
+    bool Checked;
+  };
+  struct Case {
+    const char* Name;
+    std::vector<Entry> Items;  // oldest first
+    std::vector<std::wstring> Sorted;
+    bool TopChanged;
+  };
+  const Case cases[] = {
+      {"by time", {{u"a", 3, false}, {u"b", 1, false}, {u"c", 2, false}}, {L"b", L"c", L"a"}, true},
+      {"checked first", {{u"a", 1, true}, {u"b", 2, false}, {u"c", 3, true}, {u"d", 4, false}},
+       {L"a", L"c", L"b", L"d"}, false},
+      {"checked are older, by time too", {{u"a", 4, true}, {u"b", 3, true}, {u"c", 1, false}}, {L"b", L"a", L"c"},
+       false},
+      {"a checked top goes below the unchecked", {{u"a", 1, false}, {u"b", 2, true}}, {L"b", L"a"}, true},
+      {"already in order", {{u"a", 1, false}, {u"b", 2, false}}, {L"a", L"b"}, false},
+      {"equal times keep their order", {{u"a", 5, false}, {u"b", 5, false}, {u"c", 1, false}}, {L"c", L"a", L"b"},
+       true},
+      {"equal times, mixed", {{u"a", 5, true}, {u"b", 5, false}, {u"c", 5, true}}, {L"a", L"c", L"b"}, true},
+      {"one item", {{u"a", 1, true}}, {L"a"}, false},
+  };
+  for (const Case& c : cases) {
+    TClipboardHistory history(Cp);
+    for (const Entry& e : c.Items) ASSERT_TRUE(history.AppendLoaded(Snapshot({Unicode(e.Text)}, e.Time, e.Checked)));
+    EXPECT_EQ(history.Sort(), c.TopChanged) << c.Name;
+    std::vector<std::wstring> texts;
+    history.ReadAll([&](int, const TClipboardData& d) { texts.push_back(ClipboardItemText(d.Items.front(), Cp)); });
+    EXPECT_EQ(texts, c.Sorted) << c.Name;
+  }
+  EXPECT_FALSE(History.Sort()) << "an empty history";
+}
+
+TEST_F(ClipboardHistoryTest, RowIdStaysWithItsItem) {
+  // The text of each row, with its id and preview, oldest first.
+  auto rows = [this] {
+    std::vector<std::pair<std::wstring, uint64_t>> result;
+    for (int i = 0; i <= History.ClpHigh(); ++i)
+      History.ReadRow(i, [&](const TClipboardData& d, const TClipboardHistory::TItemView& view) {
+        std::wstring text = ClipboardItemText(d.Items.front(), Cp);
+        EXPECT_EQ(view.Preview.Text, text);
+        EXPECT_EQ(view.Preview.Kind, TItemPreview::TKind::Text);
+        result.emplace_back(text, view.Id);
+      });
+    return result;
+  };
+  auto idOf = [&rows](const std::wstring& text) {
+    for (const auto& [t, id] : rows())
+      if (t == text) return id;
+    ADD_FAILURE() << "no row for the text";
+    return uint64_t(0);
+  };
+  ASSERT_TRUE(History.AppendLoaded(Snapshot({Unicode(u"a")}, 3)));
+  ASSERT_TRUE(History.AppendLoaded(Snapshot({Unicode(u"b")}, 1, true)));
+  Add({Unicode(u"c")}, 2);
+  const uint64_t a = idOf(L"a"), b = idOf(L"b"), c = idOf(L"c");
+  EXPECT_NE(a, 0u);
+  EXPECT_EQ((std::set<uint64_t>{a, b, c}).size(), 3u);
+
+  History.MoveToTop(0);
+  History.Sort();
+  EXPECT_EQ(rows(), (std::vector<std::pair<std::wstring, uint64_t>>{{L"b", b}, {L"c", c}, {L"a", a}}));
+  Add({Unicode(u"b")}, 10);  // the same content again: moves to the top as the same item
+  History.DeleteClipboardItem(0);  // c
+  EXPECT_EQ(rows(), (std::vector<std::pair<std::wstring, uint64_t>>{{L"a", a}, {L"b", b}}));
+
+  Add({Unicode(u"d")}, 11);
+  const uint64_t d = idOf(L"d");
+  EXPECT_EQ((std::set<uint64_t>{a, b, c, d}).size(), 4u) << "a new item never takes an old number";
+  EXPECT_THROW(History.ReadRow(3, [](const TClipboardData&, const TClipboardHistory::TItemView&) {}),
+               std::out_of_range);
+}
+
 }  // namespace
 }  // namespace pelorin
