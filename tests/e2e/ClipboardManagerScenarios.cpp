@@ -46,8 +46,9 @@ class ClipboardManager : public TScenario {
     EXPECT_TRUE(Copy(Driver.Handle(), {}));
     TPelorin* pelorin = StartPelorin(L"autorun");
     // Pelorin puts the newest item back on the empty clipboard once it has loaded them.
-    if (pelorin != nullptr)
+    if (pelorin != nullptr) {
       EXPECT_TRUE(WaitFor([&] { return ClipboardText() == TextOf(items.back()); }, EffectDeadlineMs));
+    }
     return pelorin;
   }
   std::wstring ClpPath() const { return Folder + L"Pelorin.clp"; }
@@ -205,11 +206,11 @@ TEST_F(ClipboardManager, EscAndAClickIntoAnotherWindowCloseIt) {
   EXPECT_TRUE(Hidden(*pelorin)) << "Esc";
   HWND window = Open(*pelorin);
   ASSERT_NE(window, nullptr);
-  HWND other = ::CreateWindowExW(0, L"STATIC", L"another program", WS_POPUP | WS_VISIBLE | WS_BORDER, 0, 0, 120, 80,
+  HWND other = ::CreateWindowExW(0, L"STATIC", L"another program", WS_POPUP | WS_VISIBLE | WS_BORDER | SS_NOTIFY, 0, 0, 120, 80,
                                  nullptr, nullptr, nullptr, nullptr);
   RECT mine{};
   ::GetWindowRect(window, &mine);
-  // Somewhere outside the Clipboard Manager.
+  // Somewhere outside the Clipboard Manager; SS_NOTIFY makes the static take the click.
   ::SetWindowPos(other, HWND_TOPMOST, mine.right + 10 < 700 ? mine.right + 10 : 0, 0, 120, 80, SWP_SHOWWINDOW);
   RECT at{};
   ::GetWindowRect(other, &at);

@@ -416,6 +416,12 @@ LRESULT CALLBACK TDriverWindow::WindowProc(HWND window, UINT message, WPARAM wPa
     CurrentDriver->Record(message, wParam, lParam);
     if (message == WM_MOUSEWHEEL) return 0;
   }
+  // As editors do: the focus the window gets on activation goes on to its edit control.
+  if (CurrentDriver != nullptr && window == CurrentDriver->Window && message == WM_SETFOCUS &&
+      CurrentDriver->EditBox != nullptr) {
+    ::SetFocus(CurrentDriver->EditBox);
+    return 0;
+  }
   return ::DefWindowProcW(window, message, wParam, lParam);
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "CoreFakes.h"
 #include "WinTestSupport.h"
 #include "app/win/PelorinApp.h"
 #include "base/SharedState.h"

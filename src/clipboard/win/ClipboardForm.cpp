@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <string>
 
 #include "clipboard/ClipboardPicture.h"
@@ -143,24 +144,30 @@ void TClipboardForm::Layout() {
   place(Grid.Handle(), 0, 0, w, listHeight);
   place(MemoEdit, 0, 0, w, listHeight);
   place(ZoomImage.Handle(), 0, 0, w, h);
-  int x = margin;
-  SIZE label{};
-  {
-    TWindowDc dc(SearchLabel);
+  // Widths follow the captions in the dialog font, so no caption is cut at any DPI or font.
+  auto textWidth = [&](HWND control, const wchar_t* text) {
+    TWindowDc dc(control);
     TSelected font(dc.Get(), DialogFont());
-    ::GetTextExtentPoint32W(dc.Get(), L"Search:", 7, &label);
-  }
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc.Get(), text, static_cast<int>(std::wcslen(text)), &size);
+    return size;
+  };
+  const SIZE label = textWidth(SearchLabel, L"Search:");
+  const int checkWidth = ::GetSystemMetrics(SM_CXMENUCHECK) + Scale(6) + static_cast<int>(textWidth(FindChecked, L"Find checked").cx);
+  const int nextWidth = std::max<int>(Scale(62), textWidth(FindNext, L"Find next").cx + Scale(12));
+  const int prevWidth = std::max<int>(Scale(62), textWidth(FindPrev, L"Find prev").cx + Scale(12));
+  int x = margin;
   place(SearchLabel, x, searchTop + (editHeight - label.cy) / 2, label.cx, label.cy);
   x += label.cx + gap;
   place(Search, x, searchTop, Scale(110), editHeight);
   x += Scale(110) + 2 * gap;
-  place(FindChecked, x, searchTop, Scale(85), editHeight);
-  x += Scale(85) + gap;
-  place(FindNext, x, searchTop, Scale(62), editHeight);
-  x += Scale(62) + gap;
-  place(FindPrev, x, searchTop, Scale(62), editHeight);
-  x += Scale(62);
-  const int sortWidth = Scale(45);
+  place(FindChecked, x, searchTop, checkWidth, editHeight);
+  x += checkWidth + gap;
+  place(FindNext, x, searchTop, nextWidth, editHeight);
+  x += nextWidth + gap;
+  place(FindPrev, x, searchTop, prevWidth, editHeight);
+  x += prevWidth;
+  const int sortWidth = std::max<int>(Scale(45), textWidth(SortButton, L"Sort").cx + Scale(12));
   place(SortButton, w - sortWidth - margin, searchTop, sortWidth, editHeight);
   MinWidth = x + 2 * sortWidth;
 }
@@ -267,13 +274,19 @@ void TClipboardForm::DeleteSelectedItem() {
   if (high >= 0 && index >= 0) {
     bool checked = false;
     L.History.ReadItem(index, [&](const TClipboardData& item) { checked = item.Checked; });
-    if (!checked || MsgBox(L"Are you sure you want to delete the checked item?", L"Deleting the checked item",
-                           MB_YESNO | MB_ICONQUESTION) == IDYES) {
+    bool asked = false;
+    if (!checked || (asked = true, MsgBox(L"Are you sure you want to delete the checked item?",
+                                          L"Deleting the checked item", MB_YESNO | MB_ICONQUESTION) == IDYES)) {
       L.History.DeleteClipboardItem(index);
       L.History.SetDataChanged(true);
       // The top item went: the clipboard holds the new top item, or nothing.
       if (index > L.History.ClpHigh()) L.Keeper.SetClipboardItem(L.History.ClpHigh());
       Grid.Refresh();
+    }
+    // The box handed the activation to its owner, the hidden main window: the user goes on here.
+    if (asked && Visible()) {
+      ::SetForegroundWindow(Handle());
+      ::SetFocus(Grid.Handle());
     }
   }
   ::SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
