@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "E2eClipboard.h"
 #include "E2eSupport.h"
 #include "ScreenPixels.h"
 

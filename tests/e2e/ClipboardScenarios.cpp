@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "E2eClipboard.h"
 #include "E2eSupport.h"
 
 namespace pelorin::e2e {
