@@ -32,6 +32,21 @@ inline TClipboardDataItem Other(uint32_t format, std::string_view bytes) {
   return {format, std::vector<uint8_t>(bytes.begin(), bytes.end())};
 }
 
+// CF_DIB of a black picture of 24 bits: its 40-byte header and rows of 4-byte multiples.
+inline TClipboardDataItem Dib24(int32_t width, int32_t height) {
+  const size_t stride = (static_cast<size_t>(width) * 3 + 3) / 4 * 4;
+  TClipboardDataItem item{CfDib, std::vector<uint8_t>(40 + stride * static_cast<size_t>(height), 0)};
+  auto put32 = [&](size_t at, int32_t v) {
+    for (int i = 0; i < 4; ++i) item.Data[at + i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
+  };
+  put32(0, 40);
+  put32(4, width);
+  put32(8, height);
+  item.Data[12] = 1;   // planes
+  item.Data[14] = 24;  // bits per pixel
+  return item;
+}
+
 inline TClipboardData Snapshot(std::vector<TClipboardDataItem> items, double time = 0, bool checked = false) {
   TClipboardData data;
   data.Time = time;

@@ -432,15 +432,7 @@ TEST(ClipboardGridTextLines, AWholePreviewOfOneLineIsMeasuredOnlyAsFarAsItIsDraw
 }
 
 // CF_DIB of a 4 x 2 picture of 24 bits.
-TClipboardDataItem Picture() {
-  TClipboardDataItem item{CfDib, std::vector<uint8_t>(40 + 24, 0)};
-  item.Data[0] = 40;
-  item.Data[4] = 4;
-  item.Data[8] = 2;
-  item.Data[12] = 1;
-  item.Data[14] = 24;
-  return item;
-}
+TClipboardDataItem Picture() { return Dib24(4, 2); }
 
 TClipboardDataItem BrokenPicture() {
   TClipboardDataItem item = Picture();

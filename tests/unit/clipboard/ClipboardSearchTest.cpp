@@ -32,16 +32,7 @@ struct NoFold : TextFoldPort {
   std::wstring Fold(std::wstring_view text) const override { return std::wstring(text); }
 };
 
-// A DIB of 1 x 1 pixel of 24 bits.
-TClipboardDataItem Picture() {
-  TClipboardDataItem item{CfDib, std::vector<uint8_t>(40 + 4, 0)};
-  item.Data[0] = 40;
-  item.Data[4] = 1;
-  item.Data[8] = 1;
-  item.Data[12] = 1;
-  item.Data[14] = 24;
-  return item;
-}
+TClipboardDataItem Picture() { return Dib24(1, 1); }
 
 TClipboardDataItem Drop(std::u16string name) {
   TClipboardDataItem item{CfHDrop, std::vector<uint8_t>(20, 0)};
