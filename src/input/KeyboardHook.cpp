@@ -11,7 +11,15 @@ bool TPressedKeys::Contains(const TKeyName& name) const {
 bool TPressedKeys::Append(const TPressedKey& key) {
   if (Size == Capacity) return false;
   Keys[Size++] = key;
+  Publish();
   return true;
+}
+
+void TPressedKeys::Publish() {
+  bool shift = false;
+  for (int i = 0; i < Size; ++i) shift = shift || Keys[i].Name.View().find("Shift") != std::string_view::npos;
+  PublishedShift.store(shift, std::memory_order_relaxed);
+  PublishedCount.store(Size, std::memory_order_relaxed);
 }
 
 std::optional<bool> TPressedKeys::Remove(const TKeyName& name) {
@@ -25,6 +33,7 @@ std::optional<bool> TPressedKeys::Remove(const TKeyName& name) {
     }
   }
   Size = kept;
+  Publish();
   return swallowed;
 }
 
@@ -110,7 +119,9 @@ HookVerdict TKeyboardHook::OnPress(const KeyEvent& e, const TKeyName& name) noex
 
   if (Shared.AppEnabled.load(std::memory_order_relaxed) && Shared.AutoSwitchAllowed.load(std::memory_order_relaxed) &&
       Shared.OtherLayoutLang.load(std::memory_order_relaxed) != 0 && IsTypingKey(e.ScanCode)) {
-    Typed.Append({static_cast<uint8_t>(e.ScanCode), static_cast<uint8_t>(e.VkCode), false});
+    // The case is known now, not at the check: a fast typist logs several keys per check.
+    const bool upper = Pressed.ShiftHeld() != Shared.CapsLockOn.load(std::memory_order_relaxed);
+    Typed.Append({static_cast<uint8_t>(e.ScanCode), static_cast<uint8_t>(e.VkCode), upper});
     Shared.PostAction(ActionAutoSwitchCheck);
   }
   return HookVerdict::Pass;

@@ -48,14 +48,24 @@ class TPressedKeys {
   bool Append(const TPressedKey& key);
   // Removes every entry of that name; the Swallowed flag of the first one removed, if any.
   std::optional<bool> Remove(const TKeyName& name);
-  void Clear() { Size = 0; }
+  void Clear() {
+    Size = 0;
+    Publish();
+  }
+  // For other threads, without a lock: what the GUI thread's last change left.
+  int HeldCount() const { return PublishedCount.load(std::memory_order_relaxed); }
+  bool ShiftHeld() const { return PublishedShift.load(std::memory_order_relaxed); }
   // "Left Ctrl + Left Alt + T": the names joined in press order.
   std::wstring ChordText() const;
   std::optional<TKeyChordRecord> ChordRecord() const;
 
  private:
+  void Publish();
+
   std::array<TPressedKey, Capacity> Keys{};
   int Size = 0;
+  std::atomic<int32_t> PublishedCount{0};
+  std::atomic<bool> PublishedShift{false};
 };
 
 enum class ChoiceCombo { None, Command, Input };
