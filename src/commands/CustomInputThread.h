@@ -75,7 +75,7 @@ class TCustomInputThread {
     CommandSystemPort& System;
     GuiThreadPort& Gui;
     CommandWindowsPort& Windows;
-    LayoutCommandsPort* Layout;  // null until retyping exists
+    LayoutCommandsPort* Layout;  // null: no layout switching (tests of other commands)
   };
 
   explicit TCustomInputThread(const Links& links, std::chrono::milliseconds poll = PollInterval);

@@ -161,6 +161,7 @@ void TPelorinApp::MirrorSettings() {
   if (Keeper) Keeper->SetOptions({Cfg.MaxUncheckedEdit, Cfg.MaxMemoryEdit, Cfg.SaveClipboardCheck});
   if (Worker) Worker->SetHooksCheck(Cfg.HooksCheck);
   if (Foreground) Foreground->SetDisableInGame(Cfg.DisableInGame);
+  if (Switcher) Switcher->SetOptions(Cfg.AutoLayoutCheck, Cfg.AutoLayoutTrack);
 }
 
 void TPelorinApp::SaveIfChanged(bool tellUser) {
@@ -389,9 +390,12 @@ bool TPelorinApp::Start() {
                                                                     Dispatcher, *this, nullptr, Mode.RestartCount});
   Worker->SetHooksCheck(Cfg.HooksCheck);
   Worker->SetClipboard(Keeper.get());
+  Switcher = std::make_unique<TLayoutSwitcher>(
+      TLayoutSwitcher::Links{shared, TypedChars, KeyboardHook->PressedKeys(), *Input, *NoteSender, Layouts});
+  Switcher->SetOptions(Cfg.AutoLayoutCheck, Cfg.AutoLayoutTrack);
   CmdThread = std::make_unique<TCustomInputThread>(TCustomInputThread::Links{
       *Table, shared, *MouseHook, *Input, *NoteSender, Volume, *Brightness, *CommandSystem, Dispatcher, *this,
-      nullptr});
+      Switcher.get()});
   Worker->Start();
   CmdThread->Start();
   // The Clipboard Manager, and with it the stored history and the clipboard's content: the

@@ -39,6 +39,8 @@
 #include "input/KeyboardHook.h"
 #include "input/MouseHook.h"
 #include "input/TypedChars.h"
+#include "layout/LayoutSwitcher.h"
+#include "layout/win/KeyboardLayoutWin.h"
 #include "input/win/ForegroundHook.h"
 #include "input/win/HooksWindowPort.h"
 #include "tracked/SyntheticInput.h"
@@ -161,6 +163,8 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort {
   std::unique_ptr<TClipboardSystemWin> ClpSystem;
   std::unique_ptr<TClipboardKeeper> Keeper;
   std::unique_ptr<TMainWorkThread> Worker;
+  TKeyboardLayoutWin Layouts;
+  std::unique_ptr<TLayoutSwitcher> Switcher;  // before the thread that runs it
   std::unique_ptr<TCustomInputThread> CmdThread;
   std::unique_ptr<TClipboardForm> ClipForm;
   bool Started = false;
