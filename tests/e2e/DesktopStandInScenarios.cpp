@@ -1,5 +1,6 @@
 // FakeDesktop.exe plays the shell's desktop, which Wine lacks: its list view answers other
 // processes the way the desktop's does, and Pelorin tells it from a full-screen game.
+#include "E2eDesktop.h"
 #include "E2eSupport.h"
 
 #include <commctrl.h>
@@ -9,35 +10,6 @@
 
 namespace pelorin::e2e {
 namespace {
-
-class TFakeDesktop {
- public:
-  TFakeDesktop() {
-    std::wstring exe = HarnessFolder + L"FakeDesktop.exe";
-    if (!Process.Start(exe, L"")) return;
-    // Ready once it carries its title.
-    WaitFor(
-        [&] {
-          Progman = FindTopWindow(Process.Pid(), L"Progman");
-          return Progman != nullptr && WindowText(Progman) == L"Program Manager";
-        },
-        StartDeadlineMs);
-    HWND view = Progman != nullptr ? ::FindWindowExW(Progman, nullptr, L"SHELLDLL_DefView", nullptr) : nullptr;
-    List = view != nullptr ? ::FindWindowExW(view, nullptr, L"SysListView32", nullptr) : nullptr;
-  }
-  ~TFakeDesktop() {
-    if (Progman != nullptr) ::PostMessageW(Progman, WM_CLOSE, 0, 0);
-    EXPECT_EQ(Process.WaitForExit(ExitDeadlineMs), std::optional<DWORD>(0)) << "FakeDesktop.exe did not end";
-  }
-  HWND Window() const { return Progman; }
-  HWND ListView() const { return List; }
-  DWORD Pid() const { return Process.Pid(); }
-
- private:
-  TPelorin Process;  // any program: started, waited for and ended the same way
-  HWND Progman = nullptr;
-  HWND List = nullptr;
-};
 
 // Reads an item of another process's list view through memory of that process, as the
 // desktop's list view must be read.
@@ -82,7 +54,8 @@ class DesktopStandIn : public TScenario {};
 
 TEST_F(DesktopStandIn, HoldsItsItemsAtKnownPositionsBehindEveryWindow) {
   TDriverWindow driver;
-  TFakeDesktop desktop;
+  ASSERT_TRUE(StandIn().Restart());
+  TStandInDesktop& desktop = StandIn();
   ASSERT_NE(desktop.Window(), nullptr) << "no \"Progman\" window titled \"Program Manager\"";
   ASSERT_NE(desktop.ListView(), nullptr) << "no list view in the shell view window";
   ASSERT_TRUE(driver.Activate());
@@ -119,7 +92,8 @@ TEST_F(DesktopStandIn, AFullScreenGamePausesCheckedRowsTheDesktopDoesNot) {
   const TChord typeM{{keys::M}};
   WriteIni(TIni().Section("Custom Inputs").Row(1, typeM.Text(), inputs::Middle, StateMouseChecked, typeM.Hex()));
   TDriverWindow driver;
-  TFakeDesktop desktop;
+  ASSERT_TRUE(StandIn().Restart());
+  TStandInDesktop& desktop = StandIn();
   ASSERT_NE(desktop.ListView(), nullptr);
   TPelorin* pelorin = StartPelorin(L"autorun");
   ASSERT_NE(pelorin, nullptr);

@@ -9,6 +9,7 @@
 #include "common/win/Messages.h"
 #include "common/win/Owned.h"
 #include "common/win/WindowBase.h"
+#include "desktop/win/DesktopShortcut.h"
 #include "input/win/HookInstaller.h"
 #include "input/win/HooksWindowPort.h"
 
@@ -169,13 +170,26 @@ void TPelorinApp::SaveIfChanged(bool tellUser) {
   Form->StoreGeometry(Cfg);
   TSettingsModel model{Cfg, *Table, TrackedRows};
   if (WriteIniFile(IniPath, model, Io, Config) == TSaveResult::WriteFailed && tellUser)
-    MsgBox(SaveFailedText(IniPath), SaveFailedCaption, MB_OK | MB_ICONERROR);
+    pelorin::MsgBox(SaveFailedText(IniPath), SaveFailedCaption, MB_OK | MB_ICONERROR);
+}
+
+int TPelorinApp::MsgBox(std::wstring_view text, std::wstring_view caption, uint32_t flags) {
+  return pelorin::MsgBox(text, caption, flags);
+}
+
+void TPelorinApp::SaveSettings() {
+  Form->StoreGeometry(Cfg);
+  TSettingsModel model{Cfg, *Table, TrackedRows};
+  if (WriteIniFile(IniPath, model, Io, Config) == TSaveResult::WriteFailed)
+    pelorin::MsgBox(SaveFailedText(IniPath), SaveFailedCaption, MB_OK | MB_ICONERROR);
 }
 
 bool TPelorinApp::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   TSharedState& shared = Shared();
   if (ClpSystem && ClpSystem->HandleMessage(message, wParam, lParam, result)) return true;
   if (Tray.HandleMessage(message)) {
+    // A new shell: its desktop list is another window in another process.
+    if (Desktop) Desktop->ShellRestarted();
     result = 0;
     return true;
   }
@@ -299,7 +313,7 @@ bool TPelorinApp::Start() {
   Form->SettingsPage().Dialogs().SetOwner(window);
   SetMsgBoxOwner(window);
   Form->SettingsPage().Dialogs().SetMsgBox([](std::wstring_view text, std::wstring_view caption, UINT flags) {
-    return MsgBox(text, caption, flags);
+    return pelorin::MsgBox(text, caption, flags);
   });
 
   Dispatcher.Create(Instance);
@@ -314,10 +328,21 @@ bool TPelorinApp::Start() {
   Form->OnSettingChanged = [this](TSettingControl control) {
     if (control == TSettingControl::DisableInGame && Foreground)
       Foreground->DisableInGameClick(Cfg.DisableInGame);  // the user's click also re-checks the game
+    else if (control == TSettingControl::AutoRestoreDesktopCheck && Desktop)
+      Desktop->AutoRestoreClick();
     else
       MirrorSettings();
   };
-  Form->SettingsPage().OnSettingsImported = [this] { MirrorSettings(); };
+  Form->SettingsPage().OnSettingsImported = [this] {
+    MirrorSettings();
+    if (Desktop) Desktop->SettingsChanged();
+  };
+  Form->DesktopPage().OnSaveClick = [this] { Desktop->SaveClick(true); };
+  Form->DesktopPage().OnRestoreClick = [this] { Desktop->RestoreClick(); };
+  Form->DesktopPage().OnShortcutClick = [this](int tag, std::wstring_view word) {
+    CreateDesktopShortcut(Form->Handle(), ExePath, std::wstring(word), FolderOf(ExePath), std::wstring(word), ExePath,
+                          tag);
+  };
   PelorinEnabledClick(false);
   InputsEnabledClick(false);
 
@@ -380,6 +405,13 @@ bool TPelorinApp::Start() {
   // Pelorin by hand gets its window shown below (MainWindowActive), so the restart waits.
   if (!hooked || !foregroundHooked) shared.KeyboardProbe = ProbeFailed;
 
+  // The shell's desktop list; refused access greys the desktop controls, anything else failing
+  // is repaired by the worker's restart like a hook that failed.
+  Desktop = std::make_unique<TDesktopIcons>(TDesktopIcons::Links{shared, Cfg, Config, DesktopShell, *this});
+  const DesktopShellPort::TState desktopState = Desktop->Start();
+  if (desktopState == DesktopShellPort::Refused) Form->DesktopPage().ShowDesktopError();
+  if (desktopState == DesktopShellPort::Failed) shared.KeyboardProbe = ProbeFailed;
+
   shared.OtherLayoutLang = FindOtherLayoutLang();
   if (shared.OtherLayoutLang.load() == 0) Form->LayoutPage().DisableAutoLayout();
   shared.CapsLockOn = WindowPort->CapsLockToggled();
@@ -387,7 +419,7 @@ bool TPelorinApp::Start() {
   CommandSystem = std::make_unique<TWinCommandSystem>(Volume);
   Worker = std::make_unique<TMainWorkThread>(TMainWorkThread::Links{shared, *Input, *Foreground,
                                                                     KeyboardHook->PressedKeys(), WorkerSystem,
-                                                                    Dispatcher, *this, nullptr, Mode.RestartCount});
+                                                                    Dispatcher, *this, this, Mode.RestartCount});
   Worker->SetHooksCheck(Cfg.HooksCheck);
   Worker->SetClipboard(Keeper.get());
   Switcher = std::make_unique<TLayoutSwitcher>(
@@ -430,6 +462,7 @@ void TPelorinApp::Shutdown() {
   Monitor.DoneBrightness();
   RemoveHooks();
   RemoveForegroundHook();
+  if (Desktop) Desktop->Stop();
   if (ClpSystem) ClpSystem->Leave();
   // After the hooks are gone: writing a history of gigabytes holds up nobody's input.
   if (Keeper) Keeper->SaveIfChanged();

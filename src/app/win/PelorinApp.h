@@ -39,6 +39,8 @@
 #include "input/KeyboardHook.h"
 #include "input/MouseHook.h"
 #include "input/TypedChars.h"
+#include "desktop/DesktopIcons.h"
+#include "desktop/win/DesktopShellWin.h"
 #include "layout/LayoutSwitcher.h"
 #include "layout/win/KeyboardLayoutWin.h"
 #include "input/win/ForegroundHook.h"
@@ -69,7 +71,7 @@ struct TAppPaths {
 //   TPelorinApp app(instance, {exePath}, mode);
 //   return app.Run();          // Start, the message loop, Shutdown
 // Tests drive the parts: Start(), their own message pump through PreTranslate, Shutdown().
-class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort {
+class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort, public DesktopRestorePort, public DesktopUiPort {
  public:
   TPelorinApp(HINSTANCE instance, TAppPaths paths, TStartMode mode);
   TPelorinApp(const TPelorinApp&) = delete;
@@ -108,6 +110,15 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort {
     Form->CustomInputsPage().ShowErrorLabel(text, hint);
   }
   void RefreshInputsCaption() override { InputsEnabledClick(false); }
+
+  // DesktopRestorePort, worker thread.
+  void ForegroundChanged(TWindowHandle foreground) override {
+    if (Desktop) Desktop->ForegroundChanged(foreground);
+  }
+  // DesktopUiPort, GUI thread.
+  int MsgBox(std::wstring_view text, std::wstring_view caption, uint32_t flags) override;
+  void SaveSettings() override;
+  TDesktopIcons* DesktopIcons() { return Desktop.get(); }
 
  private:
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -163,6 +174,8 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort {
   std::unique_ptr<TClipboardSystemWin> ClpSystem;
   std::unique_ptr<TClipboardKeeper> Keeper;
   std::unique_ptr<TMainWorkThread> Worker;
+  TDesktopShellWin DesktopShell;
+  std::unique_ptr<TDesktopIcons> Desktop;
   TKeyboardLayoutWin Layouts;
   std::unique_ptr<TLayoutSwitcher> Switcher;  // before the thread that runs it
   std::unique_ptr<TCustomInputThread> CmdThread;

@@ -62,6 +62,21 @@ void TDesktopPage::ShowDesktopError() {
 
 bool TDesktopPage::HandCursorOver(int id) const { return IsShortcut(id); }
 
+bool TDesktopPage::Command(int id, int code, HWND) {
+  if (code != BN_CLICKED) return false;  // also STN_CLICKED
+  if (id == IDC_SAVE_DESKTOP) {
+    if (OnSaveClick) OnSaveClick();
+  } else if (id == IDC_RESTORE_DESKTOP) {
+    if (OnRestoreClick) OnRestoreClick();
+  } else if (IsShortcut(id)) {
+    const int index = id - IDC_SLEEP_SHORTCUT;
+    if (OnShortcutClick) OnShortcutClick(index + 1, ShortcutWords[index]);
+  } else {
+    return false;
+  }
+  return true;
+}
+
 bool TDesktopPage::DrawItem(const DRAWITEMSTRUCT& item) {
   int id = static_cast<int>(item.CtlID);
   if (!IsShortcut(id)) return false;

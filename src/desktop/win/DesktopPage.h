@@ -1,5 +1,7 @@
 #pragma once
 #include <array>
+#include <functional>
+#include <string_view>
 
 #include "common/win/FormPage.h"
 #include "common/win/Owned.h"
@@ -20,9 +22,15 @@ class TDesktopPage final : public TFormPage {
   // the automatic restore.
   void ShowDesktopError();
 
+  std::function<void()> OnSaveClick;
+  std::function<void()> OnRestoreClick;
+  // A power picture: 1 Sleep, 2 Hibernate, 3 Shutdown, 4 Reboot, and its word.
+  std::function<void(int tag, std::wstring_view word)> OnShortcutClick;
+
  protected:
   std::span<const TAnchor> Anchors() const override;
   void Init() override;
+  bool Command(int id, int code, HWND control) override;
   bool DrawItem(const DRAWITEMSTRUCT& item) override;
   bool HandCursorOver(int id) const override;
   void PageGone() override;
