@@ -90,7 +90,7 @@ bool TDesktopPage::DrawItem(const DRAWITEMSTRUCT& item) {
                  nullptr, DI_NORMAL);
     return true;
   }
-  // Until the executable carries the power icons: a frame with the command's word.
+  // An icon that could not be loaded: a frame with the command's word.
   ::DrawEdge(dc, &r, EDGE_ETCHED, BF_RECT);
   TSelected font(dc, Host().Font);
   ::SetBkMode(dc, TRANSPARENT);
