@@ -71,7 +71,9 @@ void TMainWorkThread::ProbeHook(std::atomic<int32_t>& probe, bool postponed, boo
     return;
   }
   if (postponed) {
-    probe.compare_exchange_strong(p, ProbeIdleTicks, std::memory_order_relaxed);
+    // A failure already found (a hook or the desktop list missing at start, a probe that went
+    // unanswered) waits to be reported; only a probe that might now go unanswered is dropped.
+    if (p != ProbeFailed) probe.compare_exchange_strong(p, ProbeIdleTicks, std::memory_order_relaxed);
     return;
   }
   if (p == 0) {

@@ -11,45 +11,6 @@
 namespace pelorin::e2e {
 namespace {
 
-// Reads an item of another process's list view through memory of that process, as the
-// desktop's list view must be read.
-struct TRemoteItem {
-  std::wstring Text;
-  POINT Position{};
-};
-
-std::optional<TRemoteItem> ReadRemoteItem(DWORD pid, HWND list, int index) {
-  HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-  if (process == nullptr) return std::nullopt;
-  struct TBlock {
-    LVITEMW Item;
-    POINT Position;
-    wchar_t Text[128];
-  };
-  auto* remote = static_cast<TBlock*>(::VirtualAllocEx(process, nullptr, sizeof(TBlock), MEM_COMMIT, PAGE_READWRITE));
-  std::optional<TRemoteItem> result;
-  if (remote != nullptr) {
-    TBlock local{};
-    local.Item.mask = LVIF_TEXT;
-    local.Item.iItem = index;
-    local.Item.pszText = remote->Text;
-    local.Item.cchTextMax = static_cast<int>(std::size(local.Text));
-    DWORD_PTR ignored = 0;
-    if (::WriteProcessMemory(process, remote, &local, sizeof(local), nullptr) &&
-        ::SendMessageTimeoutW(list, LVM_GETITEMTEXTW, index, reinterpret_cast<LPARAM>(&remote->Item), SMTO_ABORTIFHUNG,
-                              3000, &ignored) &&
-        ::SendMessageTimeoutW(list, LVM_GETITEMPOSITION, index, reinterpret_cast<LPARAM>(&remote->Position),
-                              SMTO_ABORTIFHUNG, 3000, &ignored) &&
-        ::ReadProcessMemory(process, remote, &local, sizeof(local), nullptr)) {
-      local.Text[std::size(local.Text) - 1] = 0;
-      result = TRemoteItem{local.Text, local.Position};
-    }
-    ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  }
-  ::CloseHandle(process);
-  return result;
-}
-
 class DesktopStandIn : public TScenario {};
 
 TEST_F(DesktopStandIn, HoldsItsItemsAtKnownPositionsBehindEveryWindow) {
@@ -77,7 +38,7 @@ TEST_F(DesktopStandIn, HoldsItsItemsAtKnownPositionsBehindEveryWindow) {
   const int count = static_cast<int>(std::size(DesktopItems));
   ASSERT_EQ(::SendMessageW(desktop.ListView(), LVM_GETITEMCOUNT, 0, 0), count);
   for (int i = 0; i < count; ++i) {
-    std::optional<TRemoteItem> item = ReadRemoteItem(desktop.Pid(), desktop.ListView(), i);
+    std::optional<TRemoteItem> item = ReadRemoteItem(i);
     ASSERT_TRUE(item.has_value()) << "item " << i << " could not be read";
     EXPECT_EQ(item->Text, DesktopItems[i].Name);
     EXPECT_EQ(item->Position.x, DesktopItems[i].X) << Narrow(item->Text);

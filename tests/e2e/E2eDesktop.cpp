@@ -1,6 +1,9 @@
 #include "E2eDesktop.h"
 
+#include <commctrl.h>
+
 #include "WindowSearch.h"
+#include "common/win/Owned.h"
 
 namespace pelorin::e2e {
 
@@ -30,6 +33,63 @@ bool TStandInDesktop::Stop() {
   Process.reset();
   Progman = List = nullptr;
   return ended;
+}
+
+namespace {
+
+// A block in the stand-in's process for the list view to read from and write into.
+struct TRemoteBlock {
+  LVITEMW Item;
+  POINT Position;
+  wchar_t Text[128];
+};
+
+template <typename Work>
+bool WithRemoteBlock(Work work) {
+  TStandInDesktop& desktop = StandIn();
+  if (!desktop.Running() || desktop.ListView() == nullptr) return false;
+  TOwnedHandle process(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, desktop.Pid()));
+  if (!process) return false;
+  auto* remote = static_cast<TRemoteBlock*>(
+      ::VirtualAllocEx(process.Get(), nullptr, sizeof(TRemoteBlock), MEM_COMMIT, PAGE_READWRITE));
+  if (remote == nullptr) return false;
+  const bool done = work(process.Get(), remote, desktop.ListView());
+  ::VirtualFreeEx(process.Get(), remote, 0, MEM_RELEASE);
+  return done;
+}
+
+bool Send(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR ignored = 0;
+  return ::SendMessageTimeoutW(list, message, wParam, lParam, SMTO_ABORTIFHUNG, 3000, &ignored) != 0;
+}
+
+}  // namespace
+
+std::optional<TRemoteItem> ReadRemoteItem(int index) {
+  std::optional<TRemoteItem> result;
+  WithRemoteBlock([&](HANDLE process, TRemoteBlock* remote, HWND list) {
+    TRemoteBlock local{};
+    local.Item.mask = LVIF_TEXT;
+    local.Item.iItem = index;
+    local.Item.pszText = remote->Text;
+    local.Item.cchTextMax = static_cast<int>(std::size(local.Text));
+    if (!::WriteProcessMemory(process, remote, &local, sizeof(local), nullptr) ||
+        !Send(list, LVM_GETITEMTEXTW, index, reinterpret_cast<LPARAM>(&remote->Item)) ||
+        !Send(list, LVM_GETITEMPOSITION, index, reinterpret_cast<LPARAM>(&remote->Position)) ||
+        !::ReadProcessMemory(process, remote, &local, sizeof(local), nullptr))
+      return false;
+    local.Text[std::size(local.Text) - 1] = 0;
+    result = TRemoteItem{local.Text, local.Position};
+    return true;
+  });
+  return result;
+}
+
+bool MoveRemoteItem(int index, POINT to) {
+  return WithRemoteBlock([&](HANDLE process, TRemoteBlock* remote, HWND list) {
+    return ::WriteProcessMemory(process, &remote->Position, &to, sizeof(to), nullptr) &&
+           Send(list, LVM_SETITEMPOSITION32, index, reinterpret_cast<LPARAM>(&remote->Position));
+  });
 }
 
 TStandInDesktop& StandIn() {

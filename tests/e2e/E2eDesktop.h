@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "E2eSupport.h"
 
@@ -28,6 +30,15 @@ class TStandInDesktop {
   HWND Progman = nullptr;
   HWND List = nullptr;
 };
+
+// An item of the stand-in's list view, read through memory of its process as the desktop's
+// list must be read; and moved the same way (to any place, negative ones included).
+struct TRemoteItem {
+  std::wstring Text;
+  POINT Position{};
+};
+std::optional<TRemoteItem> ReadRemoteItem(int index);
+bool MoveRemoteItem(int index, POINT to);
 
 // The one of the run, started before the first scenario and ended after the last.
 TStandInDesktop& StandIn();

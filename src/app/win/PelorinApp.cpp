@@ -340,8 +340,10 @@ bool TPelorinApp::Start() {
   Form->DesktopPage().OnSaveClick = [this] { Desktop->SaveClick(true); };
   Form->DesktopPage().OnRestoreClick = [this] { Desktop->RestoreClick(); };
   Form->DesktopPage().OnShortcutClick = [this](int tag, std::wstring_view word) {
-    CreateDesktopShortcut(Form->Handle(), ExePath, std::wstring(word), FolderOf(ExePath), std::wstring(word), ExePath,
-                          tag);
+    // The working folder as folders are written, without the closing backslash.
+    std::wstring folder = FolderOf(ExePath);
+    if (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
+    CreateDesktopShortcut(Form->Handle(), ExePath, std::wstring(word), folder, std::wstring(word), ExePath, tag);
   };
   PelorinEnabledClick(false);
   InputsEnabledClick(false);

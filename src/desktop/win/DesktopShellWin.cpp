@@ -19,13 +19,25 @@ constexpr int TextCapacity = 255;
 // A shell that does not answer in this time is treated as gone for that request.
 constexpr UINT ShellTimeoutMs = 2000;
 
-BOOL CALLBACK FindDesktopList(HWND child, LPARAM found) {
+bool ClassIs(HWND window, const wchar_t* className) {
   wchar_t name[300];
-  if (::GetClassNameW(child, name, static_cast<int>(std::size(name))) > 0 && std::wcscmp(name, L"SysListView32") == 0) {
+  return ::GetClassNameW(window, name, static_cast<int>(std::size(name))) > 0 && std::wcscmp(name, className) == 0;
+}
+
+// The desktop's icons are the list view in the shell's view window ("SHELLDLL_DefView"), which
+// sits in "Progman" or, with a changing wallpaper, in a top-level "WorkerW". Any other list
+// view (a program's own, Pelorin's among them) is not the desktop.
+BOOL CALLBACK FindDesktopList(HWND child, LPARAM found) {
+  if (ClassIs(child, L"SysListView32") && ClassIs(::GetParent(child), L"SHELLDLL_DefView")) {
     *reinterpret_cast<HWND*>(found) = child;
     return FALSE;
   }
   return TRUE;
+}
+
+BOOL CALLBACK FindInWorkerW(HWND top, LPARAM found) {
+  if (ClassIs(top, L"WorkerW")) ::EnumChildWindows(top, FindDesktopList, found);
+  return *reinterpret_cast<HWND*>(found) == nullptr;
 }
 
 }  // namespace
@@ -37,8 +49,8 @@ DesktopShellPort::TState TDesktopShellWin::Open() {
   Progman = ::FindWindowExW(desktop, nullptr, L"Progman", L"Program Manager");
   TrayWnd = ::FindWindowExW(desktop, nullptr, L"Shell_TrayWnd", nullptr);
   if (Progman == nullptr) return Failed;
-  // The first list view among every window of the desktop, in the system's order.
-  ::EnumChildWindows(desktop, FindDesktopList, reinterpret_cast<LPARAM>(&List));
+  ::EnumChildWindows(Progman, FindDesktopList, reinterpret_cast<LPARAM>(&List));
+  if (List == nullptr) ::EnumWindows(FindInWorkerW, reinterpret_cast<LPARAM>(&List));
   if (List == nullptr) return Failed;
   DWORD pid = 0;
   ::GetWindowThreadProcessId(List, &pid);

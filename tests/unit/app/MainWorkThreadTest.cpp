@@ -189,7 +189,7 @@ TEST_F(WorkerTest, ProbingWaitsWithNothingInFrontInStandbyOrUnderAGame) {
   Ticks(1);
   RunGui();
   for (const Case& c : cases) {
-    for (int32_t start : {0, ProbeSent, -5, ProbeFailed}) {
+    for (int32_t start : {0, ProbeSent, -5}) {
       System.Foreground = EditorWnd;
       Shared.Suspending = false;
       Shared.Fullscreen = false;
@@ -203,6 +203,23 @@ TEST_F(WorkerTest, ProbingWaitsWithNothingInFrontInStandbyOrUnderAGame) {
       EXPECT_EQ(Worker.HookErrTicks(), 0);
     }
   }
+}
+
+// The desktop list or a hook missing at start, or a probe that went unanswered: with nothing
+// in front the report waits, and comes once a window is in front again.
+TEST_F(WorkerTest, AFailureFoundBeforeWaitsWithNothingInFrontAndIsNotForgotten) {
+  Ticks(1);
+  RunGui();
+  System.Foreground = 0;
+  Shared.KeyboardProbe = ProbeFailed;
+  Ticks(3);
+  EXPECT_EQ(Shared.KeyboardProbe.load(), ProbeFailed);
+  EXPECT_EQ(RunGui(), Lines{}) << "not reported while nothing is in front";
+  EXPECT_EQ(Worker.HookErrTicks(), 0);
+  System.Foreground = EditorWnd;
+  Ticks(1);
+  EXPECT_EQ(RunGui().size(), 1u) << "reported once a window is in front";
+  EXPECT_EQ(Worker.HookErrTicks(), 1);
 }
 
 TEST_F(WorkerTest, NothingIsProbedWhileTheCheckIsOffOrPelorinIsOffAndTheCountersKeepTheirValues) {
