@@ -95,9 +95,11 @@ void TDesktopIcons::ForegroundChanged(TWindowHandle foreground) {
   std::lock_guard guard(Lock);
   if (!AutoRestore || SavedText.empty() || Current != DesktopShellPort::Usable) return;
   if (!L.Shell.IsShellWindow(foreground)) return;
-  if (!ListReady()) return;
   // A failing restore leaves the icons where they are; it never ends the worker.
-  AutoRestoreIconPositions(L.Shell, SavedText);
+  try {
+    if (ListReady()) AutoRestoreIconPositions(L.Shell, SavedText);
+  } catch (...) {
+  }
 }
 
 }  // namespace pelorin
