@@ -19,6 +19,7 @@ static std::ostream& operator<<(std::ostream& os, const TBox& b) {
 namespace {
 
 using test::Ansi;
+using test::Dib24;
 using test::FakeCyrillicAnsi;
 using test::Other;
 using test::Snapshot;

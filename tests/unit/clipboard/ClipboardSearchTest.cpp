@@ -12,6 +12,7 @@ namespace pelorin {
 namespace {
 
 using test::Ansi;
+using test::Dib24;
 using test::FakeCyrillicAnsi;
 using test::Other;
 using test::Snapshot;
