@@ -156,6 +156,25 @@ TEST_F(HelpForm, TheSystemMenuClosesItAndAHelpWindowDestroyedWhileShownEnablesTh
   EXPECT_TRUE(::IsWindowEnabled(Main));
 }
 
+// The user went to another program with the help still open, then asked for Pelorin again
+// (the tray's Show Pelorin, a second start): the keyboard goes to the help, not to the
+// disabled main window behind it.
+TEST_F(HelpForm, TheMainWindowBroughtToTheFrontPassesTheKeyboardToTheHelp) {
+  ASSERT_TRUE(AskForHelp());
+  HWND other = CreatePlainWindow(L"other work", 600, 500, 200, 150);
+  ASSERT_TRUE(BringToFront(other));
+  PumpUntil([] { return false; }, 200);
+  App->ShowMainWindow();
+  EXPECT_TRUE(PumpUntil([&] { return ::GetForegroundWindow() == Help->Handle() && ::GetFocus() == Help->HelpMemo(); },
+                        3000))
+      << "in front " << ::GetForegroundWindow() << ", the help " << Help->Handle() << ", the main window " << Main;
+  EXPECT_TRUE(Help->Visible());
+  EXPECT_FALSE(::IsWindowEnabled(Main));
+  PressKey(VK_RETURN);
+  EXPECT_TRUE(Closed());
+  ::DestroyWindow(other);
+}
+
 TEST_F(HelpForm, AWindowWithoutTitleCentredOverTheMainWindowAndAMemoFillingIt) {
   ASSERT_TRUE(AskForHelp());
   HWND form = Help->Handle(), memo = Help->HelpMemo();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "common/win/Messages.h"
 #include "help/HelpTexts.h"
 
 namespace pelorin {
@@ -19,6 +20,7 @@ constexpr int FontHeight = 13;
 constexpr DWORD FormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD MemoStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
 constexpr UINT_PTR MemoSubclass = 1;
+constexpr UINT_PTR MainWindowSubclass = 0x48656C70;  // one of several subclasses of the main window
 constexpr int IdMemo = 101;
 
 // The face the system really chose for a font: it substitutes silently.
@@ -52,6 +54,10 @@ bool THelpForm::Create(HINSTANCE instance, HMODULE resources, HWND mainWindow) {
     Destroy();
     return false;
   }
+  if (MainWindow != nullptr) {
+    MainSubclassed =
+        ::SetWindowSubclass(MainWindow, MainWindowProc, MainWindowSubclass, reinterpret_cast<DWORD_PTR>(this));
+  }
   MakeFont();
   ::SendMessageW(Memo, WM_SETFONT, reinterpret_cast<WPARAM>(Font ? Font.Get() : DialogFont()), FALSE);
   // The text would otherwise touch the window's left edge.
@@ -84,6 +90,8 @@ void THelpForm::Destroy() {
 
 void THelpForm::WindowGone() {
   EnableMainWindow();
+  if (MainSubclassed && ::IsWindow(MainWindow)) ::RemoveWindowSubclass(MainWindow, MainWindowProc, MainWindowSubclass);
+  MainSubclassed = false;
   Memo = nullptr;
   MainFocus = nullptr;
   Font.Reset();
@@ -157,6 +165,19 @@ bool THelpForm::HelpMemoKeyPress(WPARAM key) {
   return true;
 }
 
+LRESULT CALLBACK THelpForm::MainWindowProc(HWND main, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                           DWORD_PTR self) noexcept {
+  try {
+    // Activating a disabled window succeeds, and leaves the keyboard nowhere.
+    auto* form = reinterpret_cast<THelpForm*>(self);
+    if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE && form->Visible())
+      ::PostMessageW(form->Handle(), HelpTakeFrontMessage, 0, 0);
+  } catch (...) {
+    ReportEscapedException();
+  }
+  return ::DefSubclassProc(main, message, wParam, lParam);
+}
+
 LRESULT CALLBACK THelpForm::MemoProc(HWND memo, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                      DWORD_PTR self) noexcept {
   try {
@@ -172,6 +193,12 @@ LRESULT THelpForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CLOSE:  // the system menu and Alt+F4: hidden, destroyed only at shutdown
       Close();
+      return 0;
+    case HelpTakeFrontMessage:
+      if (Visible()) {
+        ::SetForegroundWindow(Handle());
+        ::SetFocus(Memo);
+      }
       return 0;
     case WM_SETFOCUS:
       if (Memo != nullptr) ::SetFocus(Memo);

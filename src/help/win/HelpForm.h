@@ -9,7 +9,8 @@ namespace pelorin {
 // The help window (HelpForm): a small window without a title, owned by the main window, whose
 // one control, HelpMemo, shows the help text of the main window's page read-only. While it is
 // shown the main window is disabled; closing it (Enter, Esc, the system menu, Alt+F4) hides
-// it and hands the keyboard back to the main window. It is created hidden at start-up and
+// it and hands the keyboard back to the main window; the main window brought to the front
+// meanwhile (a second start, the tray) passes the keyboard on to the help. It is created hidden at start-up and
 // only shown and hidden until shutdown. GUI thread only.
 //
 //   THelpForm help;
@@ -44,6 +45,8 @@ class THelpForm : public TWindowBase {
   void WindowGone() override;
 
  private:
+  static LRESULT CALLBACK MainWindowProc(HWND main, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR self) noexcept;
   static LRESULT CALLBACK MemoProc(HWND memo, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                    DWORD_PTR self) noexcept;
   void MakeFont();
@@ -53,6 +56,7 @@ class THelpForm : public TWindowBase {
   void EnableMainWindow();
 
   HWND MainWindow = nullptr;
+  bool MainSubclassed = false;
   HWND Memo = nullptr;
   // The control of the main window that had the keyboard when the help was asked for.
   HWND MainFocus = nullptr;
