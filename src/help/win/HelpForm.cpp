@@ -66,7 +66,7 @@ bool THelpForm::Create(HINSTANCE instance, HMODULE resources, HWND mainWindow) {
 }
 
 // "MS Sans Serif" is a bitmap font of a few sizes on older systems and a mere alias on newer
-// ones; its TrueType successor looks the same at any DPI. Whatever the system offers for the
+// ones; its TrueType successor scales to any DPI. Whatever the system offers for the
 // first name is taken when neither exists.
 void THelpForm::MakeFont() {
   auto make = [this](const wchar_t* face) {
