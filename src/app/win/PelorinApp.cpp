@@ -96,6 +96,11 @@ void TPelorinApp::OpenClipboardManager() {
   ClipForm->ShowFor(RecordPasteTarget(front));
 }
 
+// F1 in the main window: the help text of the page in front.
+void TPelorinApp::ShowHelp() {
+  if (Form) Help.Show(Form->HelpIndex());
+}
+
 void TPelorinApp::ShowTrayPopup() {
   POINT cursor{};
   ::GetCursorPos(&cursor);
@@ -439,6 +444,8 @@ bool TPelorinApp::Start() {
   // It counts as the window in front when it is (its place is kept only then).
   if (ClipForm->Create(Instance, Resources)) ClipForm->SetNoteWindow(NoteForm.Handle());
   Keeper->RequestStartLoad();
+  // While the help is in front the user still works in the main window.
+  if (Help.Create(Instance, Resources, window)) Foreground->RegisterOwnWindow(ToWindowHandle(Help.Handle()));
 
   // The icon last: adding it is a call into the shell's process, which nothing of the start
   // should wait for, and its clicks find everything ready.
@@ -459,6 +466,7 @@ void TPelorinApp::Shutdown() {
   if (Notes) Notes->Stop();
   NoteForm.Destroy();
   if (ClipForm) ClipForm->Destroy();
+  Help.Destroy();
   if (Slider) Slider->Destroy();
   Popup.Destroy();
   Monitor.DoneBrightness();

@@ -34,6 +34,7 @@
 #include "config/win/AnsiCodePageWin.h"
 #include "config/win/AutoRunWin.h"
 #include "config/win/FilePortWin.h"
+#include "help/win/HelpForm.h"
 #include "input/CustomInputTable.h"
 #include "input/ForegroundTracking.h"
 #include "input/KeyboardHook.h"
@@ -92,6 +93,7 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort, public 
   TClipboardHistory& ClipboardHistory() { return ClpHistory; }
   TClipboardKeeper* ClipboardKeeper() { return Keeper.get(); }
   TClipboardForm* ClipboardForm() { return ClipForm.get(); }
+  THelpForm& HelpForm() { return Help; }
   const Settings& CurrentSettings() const { return Cfg; }
 
   // CommandWindowsPort and WorkerWindowsPort, GUI thread.
@@ -99,7 +101,7 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort, public 
   void ShowMainWindow() override;
   void ToggleCheckedInputs() override;
   void TogglePelorin() override;
-  void ShowHelp() override {}  // no help window yet
+  void ShowHelp() override;
   void MinimizeApplication() override;
   void ShowTrayPopup() override;
   void ShowBrightnessSlider() override;
@@ -180,6 +182,7 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort, public 
   std::unique_ptr<TLayoutSwitcher> Switcher;  // before the thread that runs it
   std::unique_ptr<TCustomInputThread> CmdThread;
   std::unique_ptr<TClipboardForm> ClipForm;
+  THelpForm Help;
   bool Started = false;
   bool WindowFailed = false;
   bool ShutDown = false;

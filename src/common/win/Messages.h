@@ -27,6 +27,10 @@ inline constexpr UINT GuiWorkMessage = WM_APP + 2;
 // Posted by the brightness slider's writer thread to the slider when a monitor call finished.
 inline constexpr UINT BrightnessLandedMessage = WM_APP + 3;
 
+// Posted to the help window when its disabled owner was brought to the front: the help takes
+// the activation over once the owner's own activation is through.
+inline constexpr UINT HelpTakeFrontMessage = WM_APP + 4;
+
 // Registered by name: Explorer sends it to every top-level window when it (re)starts, and
 // the tray icon must then be added again.
 inline constexpr wchar_t TaskbarCreatedMessageName[] = L"TaskbarCreated";
