@@ -11,7 +11,13 @@
 namespace pelorin::e2e {
 namespace {
 
-class DesktopStandIn : public TScenario {};
+class DesktopStandIn : public TScenario {
+ protected:
+  void TearDown() override {
+    TScenario::TearDown();
+    EXPECT_TRUE(StandIn().Stop()) << "FakeDesktop.exe did not end";
+  }
+};
 
 TEST_F(DesktopStandIn, HoldsItsItemsAtKnownPositionsBehindEveryWindow) {
   TDriverWindow driver;
