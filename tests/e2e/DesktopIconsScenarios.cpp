@@ -27,7 +27,7 @@ class DesktopIcons : public TScenario {
   }
   void TearDown() override {
     TScenario::TearDown();
-    EXPECT_TRUE(StandIn().Stop()) << "FakeDesktop.exe did not end";
+    EXPECT_TRUE(StandIn().Start());  // for the scenarios after this one
   }
   // A file this scenario's Pelorin is going to change: written by hand, not checked at the end.
   void WriteSettings(bool autoRestore, const char* saved) {

@@ -11,13 +11,7 @@
 namespace pelorin::e2e {
 namespace {
 
-class DesktopStandIn : public TScenario {
- protected:
-  void TearDown() override {
-    TScenario::TearDown();
-    EXPECT_TRUE(StandIn().Stop()) << "FakeDesktop.exe did not end";
-  }
-};
+class DesktopStandIn : public TScenario {};
 
 TEST_F(DesktopStandIn, HoldsItsItemsAtKnownPositionsBehindEveryWindow) {
   TDriverWindow driver;

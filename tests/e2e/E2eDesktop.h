@@ -1,7 +1,7 @@
 #pragma once
-// The shell's desktop, which Wine does not have: FakeDesktop.exe plays it for the scenarios
-// that need one. Only they run it: it covers the whole screen, the taskbar of the test desktop
-// included. Starting it afresh is a shell restart, with its items back at their first places.
+// The shell's desktop, which Wine does not have: FakeDesktop.exe plays it for the whole run,
+// since Pelorin that finds no desktop list reports it and restarts itself. A scenario may end
+// it, or start it afresh (a shell restart, and its items back at their first places).
 #include <windows.h>
 
 #include <memory>
@@ -40,7 +40,7 @@ struct TRemoteItem {
 std::optional<TRemoteItem> ReadRemoteItem(int index);
 bool MoveRemoteItem(int index, POINT to);
 
-// The one of the run; a scenario that starts it ends it.
+// The one of the run, started before the first scenario and ended after the last.
 TStandInDesktop& StandIn();
 
 }  // namespace pelorin::e2e

@@ -3,7 +3,19 @@
 #include <filesystem>
 #include <string>
 
+#include "E2eDesktop.h"
 #include "E2eSupport.h"
+
+namespace {
+
+// The stand-in desktop lives as long as the run.
+class TDesktopEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { ASSERT_TRUE(pelorin::e2e::StandIn().Start()) << "FakeDesktop.exe did not start"; }
+  void TearDown() override { EXPECT_TRUE(pelorin::e2e::StandIn().Stop()) << "FakeDesktop.exe did not end"; }
+};
+
+}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   using namespace pelorin::e2e;
@@ -22,5 +34,6 @@ int wmain(int argc, wchar_t** argv) {
   }
   std::error_code ignored;
   std::filesystem::remove_all(std::filesystem::path(RunsFolder()), ignored);
+  ::testing::AddGlobalTestEnvironment(new TDesktopEnvironment);
   return RUN_ALL_TESTS();
 }
