@@ -5,6 +5,7 @@
 // now and then keeps a real click for itself (the Windows-side tests click it for real). The
 // icon sits at the right end of the screen, so the pop-up keeps inside the work area there;
 // its place 20 pixels left of the pointer elsewhere is checked by the Windows-side tests.
+#include "E2eDesktop.h"
 #include "E2eSupport.h"
 
 #include <optional>
@@ -96,9 +97,16 @@ class TrayIcon : public TScenario {
  protected:
   void SetUp() override {
     TScenario::SetUp();
+    // The stand-in desktop covers the test desktop's taskbar; without it Pelorin finds no
+    // desktop, which the scenario keeps from restarting it with the working-state check off.
+    ASSERT_TRUE(StandIn().Stop());
     // The taskbar shows while some icon exists: once the Pelorin of an earlier scenario has
     // taken its icon away, every coloured picture there is this scenario's.
     WaitFor([] { return TrayWindow() == nullptr; }, EffectDeadlineMs);
+  }
+  void TearDown() override {
+    TScenario::TearDown();
+    EXPECT_TRUE(StandIn().Start()) << "FakeDesktop.exe did not start again";
   }
   void Click(POINT p) {
     Input.MoveTo(p, Input.After(Gap));
@@ -145,7 +153,11 @@ class TrayIcon : public TScenario {
 
 TEST_F(TrayIcon, AClickShowsThePopUpItsDisableItemTurnsEverythingOffEscHidesItADoubleClickShowsTheWindow) {
   const std::wstring marker = Folder + L"marker.txt";
-  WriteIni(TIni().Section("Custom Inputs").Row(1, Narrow(MarkerCommand(marker)), inputs::Middle, StateMouse));
+  WriteIni(TIni()
+               .Section("Custom Inputs")
+               .Row(1, Narrow(MarkerCommand(marker)), inputs::Middle, StateMouse)
+               .Section("System Settings")
+               .Value("CheckHooks", "0"));
   TDriverWindow driver;
   ASSERT_NE(Pelorin = StartPelorin(L"autorun"), nullptr);
   ASSERT_TRUE(driver.Activate());
