@@ -57,6 +57,10 @@ class AccessibleObject {
   virtual std::unique_ptr<AccessibleObject> Child(int32_t childId) = 0;
 
   virtual bool DoDefaultAction() = 0;
+
+  // One more owner of the same system object, so that a visited object can be kept after the
+  // visitor lets go of it; null when that fails.
+  virtual std::unique_ptr<AccessibleObject> Clone() = 0;
 };
 
 // The system's side: the accessible object of a window (OBJID_WINDOW); null when there is none.

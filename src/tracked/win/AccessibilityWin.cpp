@@ -169,6 +169,13 @@ std::unique_ptr<AccessibleObject> TWinAccessibleObject::Child(int32_t childId) {
 
 bool TWinAccessibleObject::DoDefaultAction() { return Object->accDoDefaultAction(SelfId()) == S_OK; }
 
+std::unique_ptr<AccessibleObject> TWinAccessibleObject::Clone() {
+  Object->AddRef();
+  TComPtr<IAccessible> again;
+  again.Attach(Object.Get());
+  return std::make_unique<TWinAccessibleObject>(std::move(again));
+}
+
 std::unique_ptr<AccessibleObject> TWinAccessibility::FromWindow(TWindowHandle window) {
   IAccessible* raw = nullptr;
   if (::AccessibleObjectFromWindow(reinterpret_cast<HWND>(window), static_cast<DWORD>(OBJID_WINDOW), IID_IAccessible,

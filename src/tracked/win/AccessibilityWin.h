@@ -25,6 +25,7 @@ class TWinAccessibleObject final : public AccessibleObject {
   std::optional<TAccEntry> NavigateNext(const TAccEntry& from) override;
   std::unique_ptr<AccessibleObject> Child(int32_t childId) override;
   bool DoDefaultAction() override;
+  std::unique_ptr<AccessibleObject> Clone() override;
 
  private:
   TComPtr<IAccessible> Object;

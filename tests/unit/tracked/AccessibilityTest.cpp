@@ -88,6 +88,7 @@ TEST(VisitAccessibleChildren, NavigationThatGoesRoundInACircleEnds) {
     std::optional<TAccEntry> NavigateNext(const TAccEntry& from) override { return Id(from.ChildId == 1 ? 2 : 1); }
     std::unique_ptr<AccessibleObject> Child(int32_t id) override { return Inner.Child(id); }
     bool DoDefaultAction() override { return false; }
+    std::unique_ptr<AccessibleObject> Clone() override { return nullptr; }
 
    private:
     static TAccEntry Id(int32_t id) {

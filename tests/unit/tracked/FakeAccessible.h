@@ -92,6 +92,8 @@ class FakeAccessibleObject final : public AccessibleObject {
     return !N->DefaultActionFails;
   }
 
+  std::unique_ptr<AccessibleObject> Clone() override { return std::make_unique<FakeAccessibleObject>(N); }
+
   int Navigations = 0;
 
  private:
