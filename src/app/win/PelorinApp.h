@@ -43,9 +43,13 @@
 #include "layout/win/KeyboardLayoutWin.h"
 #include "input/win/ForegroundHook.h"
 #include "input/win/HooksWindowPort.h"
+#include "common/win/Com.h"
 #include "tracked/SyntheticInput.h"
+#include "tracked/TrackedCheck.h"
 #include "tracked/TrackedWindowRow.h"
+#include "tracked/win/AccessibilityWin.h"
 #include "tracked/win/SyntheticInputWin.h"
+#include "tracked/win/TrackedWindowsWin.h"
 
 namespace pelorin {
 
@@ -69,7 +73,7 @@ struct TAppPaths {
 //   TPelorinApp app(instance, {exePath}, mode);
 //   return app.Run();          // Start, the message loop, Shutdown
 // Tests drive the parts: Start(), their own message pump through PreTranslate, Shutdown().
-class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort {
+class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort, public TrackedScanPort {
  public:
   TPelorinApp(HINSTANCE instance, TAppPaths paths, TStartMode mode);
   TPelorinApp(const TPelorinApp&) = delete;
@@ -108,6 +112,10 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort {
     Form->CustomInputsPage().ShowErrorLabel(text, hint);
   }
   void RefreshInputsCaption() override { InputsEnabledClick(false); }
+  // TrackedScanPort, GUI thread: the rows as they are now.
+  void CheckTrackedWindows() override {
+    if (TrackedCheck) TrackedCheck->CheckTrackedWindows(TrackedRows);
+  }
 
  private:
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -119,6 +127,8 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort {
   void MirrorSettings();
   void StartSuccessor(int restartCount);
 
+  // The accessibility calls of the GUI thread need it; left last.
+  TComApartment GuiApartment{COINIT_APARTMENTTHREADED};
   HINSTANCE Instance;
   HMODULE Resources;
   std::wstring ExePath;
@@ -155,6 +165,9 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort {
   std::unique_ptr<TKeyboardHook> KeyboardHook;
   TSyntheticInputWin InputSink;
   std::unique_ptr<TSyntheticInput> Input;
+  TTrackedWindowsWin TrackedWindows;
+  TWinAccessibility Accessibility;
+  std::unique_ptr<TTrackedCheck> TrackedCheck;
   TAudioVolume Volume;
   std::unique_ptr<TWinCommandSystem> CommandSystem;
   TForegroundWin ForegroundSystem;

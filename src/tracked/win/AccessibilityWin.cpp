@@ -4,6 +4,10 @@ namespace pelorin {
 
 namespace {
 
+// Not IID_IAccessible: liboleacc.a exports a symbol of that name that is the import thunk of
+// the DLL, not the GUID, and whichever library the linker meets first wins.
+const IID& AccessibleIid() { return __uuidof(IAccessible); }
+
 VARIANT SelfId() {
   VARIANT v;
   ::VariantInit(&v);
@@ -15,7 +19,7 @@ VARIANT SelfId() {
 std::unique_ptr<AccessibleObject> AccessibleOf(IUnknown* unknown) {
   if (unknown == nullptr) return nullptr;
   IAccessible* acc = nullptr;
-  if (unknown->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&acc)) != S_OK || acc == nullptr)
+  if (unknown->QueryInterface(AccessibleIid(), reinterpret_cast<void**>(&acc)) != S_OK || acc == nullptr)
     return nullptr;
   TComPtr<IAccessible> owned;
   owned.Attach(acc);
@@ -103,7 +107,7 @@ std::optional<std::vector<TAccEntry>> TWinAccessibleObject::ListChildren(int32_t
 
 bool TWinAccessibleObject::EnumerateChildren(int32_t count, const std::function<bool(TAccEntry&)>& each) {
   IEnumVARIANT* raw = nullptr;
-  if (Object->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(&raw)) != S_OK || raw == nullptr)
+  if (Object->QueryInterface(__uuidof(IEnumVARIANT), reinterpret_cast<void**>(&raw)) != S_OK || raw == nullptr)
     return false;
   TComPtr<IEnumVARIANT> enumerator;
   enumerator.Attach(raw);
@@ -178,7 +182,7 @@ std::unique_ptr<AccessibleObject> TWinAccessibleObject::Clone() {
 
 std::unique_ptr<AccessibleObject> TWinAccessibility::FromWindow(TWindowHandle window) {
   IAccessible* raw = nullptr;
-  if (::AccessibleObjectFromWindow(reinterpret_cast<HWND>(window), static_cast<DWORD>(OBJID_WINDOW), IID_IAccessible,
+  if (::AccessibleObjectFromWindow(reinterpret_cast<HWND>(window), static_cast<DWORD>(OBJID_WINDOW), AccessibleIid(),
                                    reinterpret_cast<void**>(&raw)) != S_OK ||
       raw == nullptr)
     return nullptr;
