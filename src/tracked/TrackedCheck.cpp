@@ -182,9 +182,11 @@ void TTrackedCheck::CheckTrackedWindows(const std::vector<TTrackedWindowRow>& ro
     if (row.State == 0 || !WildcardMatch(Ansi(row.Title), title)) continue;
     const bool found = MatchRow(row);
     if (found) {
+      // Set before the click: sending input can let the hooks run meanwhile, and an Esc seen
+      // there must not be undone by this store.
+      L.Shared.TrackedClicking.store(true, std::memory_order_relaxed);
       Click(row);
       L.Notes.ShowNote(row.Title, false, -1);
-      L.Shared.TrackedClicking.store(true, std::memory_order_relaxed);
     }
     FoundButtonObject.reset();
   }

@@ -293,6 +293,19 @@ TEST_F(TrackedCheckTest, OffsetRowClicksRelativeToTheWindowUnlessTheLeftButtonIs
   EXPECT_EQ(Sink.Calls.size(), 2u);
 }
 
+TEST_F(TrackedCheckTest, AnEscSeenWhileTheClickIsSentStopsTheRepetition) {
+  // Sending input lets the hooks run before the call returns; Esc pressed right then wins.
+  EventLog sent;
+  Sink.Log = &sent;
+  Sink.Describe = [this](const TInputRecord&) {
+    Keyboard.KeyboardHookProc({27, 1, 0, 1000});
+    return std::string("event");
+  };
+  EXPECT_EQ(Run({OffsetRow(L"Delete File", L"", L"35x120")}), Lines{"note 'Delete File' level -1"});
+  EXPECT_EQ(sent.Lines.size(), 2u);
+  EXPECT_FALSE(Shared.TrackedClicking);
+}
+
 TEST_F(TrackedCheckTest, OffsetsThatAreNotTwoIntegersSkipTheRow) {
   for (const wchar_t* offset : {L"35X120", L"x120", L"35x", L"a5x1", L"35x1 2", L"", L"35", L" 35x120", L"-5x10",
                                 L"35x120x", L"1234567890x5"}) {
