@@ -64,8 +64,11 @@ void TMainWorkThread::ScheduleTrackedCheck() {
   if (!clicking && candidate == foreground() && !onTime) return;
 
   if (candidate != foreground()) {
+    // A change of the window in front ends the wait. The system is asked as well: under Wine
+    // only this thread's own poll would ever bring that change into ForegroundWnd.
+    auto unchanged = [&] { return foreground() == LastForeground && L.System.ForegroundWindow() == LastForeground; };
     for (int i = 0; i < TrackVisibleSteps && !L.System.IsVisible(candidate) &&
-                    !(Clipboard != nullptr && Clipboard->CaptureDue()) && foreground() == LastForeground;
+                    !(Clipboard != nullptr && Clipboard->CaptureDue()) && unchanged();
          ++i)
       L.System.Delay(TrackVisibleStepMs);
   }

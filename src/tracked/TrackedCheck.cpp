@@ -1,5 +1,6 @@
 #include "tracked/TrackedCheck.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -163,6 +164,8 @@ void TTrackedCheck::CheckTrackedWindows(const std::vector<TTrackedWindowRow>& ro
   L.Shared.TrackedClicking.store(false, std::memory_order_relaxed);
   const TWindowHandle candidate = L.Shared.TrackCandidate.load(std::memory_order_relaxed);
   if (candidate == 0 || candidate == NoTrackCandidate) return;
+  // Nothing tracked: no window, and no other program's accessibility, is asked anything.
+  if (std::none_of(rows.begin(), rows.end(), [](const TTrackedWindowRow& r) { return r.State != 0; })) return;
 
   std::string title = L.Windows.WindowText(candidate);
   CutToBuffer(title);

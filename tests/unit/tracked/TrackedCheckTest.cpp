@@ -35,7 +35,11 @@ struct FakeWindows : TrackedWindowsPort {
   EventLog& Log;
   explicit FakeWindows(EventLog& log) : Log(log) {}
 
-  std::string WindowText(TWindowHandle w) override { return Windows.count(w) ? Windows[w].Text : ""; }
+  int TextReads = 0;
+  std::string WindowText(TWindowHandle w) override {
+    ++TextReads;
+    return Windows.count(w) ? Windows[w].Text : "";
+  }
   std::optional<TRect> WindowRect(TWindowHandle w) override {
     if (!Windows.count(w)) return std::nullopt;
     return Windows[w].Rect;
@@ -332,6 +336,20 @@ TEST(ParseClickOffset, Forms) {
       EXPECT_EQ(*got, *c.Offset) << Narrow(c.Text);
     }
   }
+}
+
+TEST_F(TrackedCheckTest, WithoutATrackedRowNoWindowIsAskedAnything) {
+  Shared.TrackedClicking = true;
+  TTrackedWindowRow off = ButtonRow(L"[*]", L"", L"No");
+  off.State = 0;
+  for (const std::vector<TTrackedWindowRow>& rows : {std::vector<TTrackedWindowRow>{}, std::vector{off}}) {
+    EXPECT_EQ(Run(rows), Lines{});
+    EXPECT_EQ(Win.TextReads, 0);
+    EXPECT_FALSE(Shared.TrackedClicking);
+  }
+  off.State = 5;
+  EXPECT_EQ(Run({off}), (Lines{"press window 103", "note '[*]' level -1"}));
+  EXPECT_GT(Win.TextReads, 0);
 }
 
 TEST_F(TrackedCheckTest, NothingToExamineWithoutACandidate) {
