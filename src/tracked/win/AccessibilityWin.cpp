@@ -181,6 +181,9 @@ std::unique_ptr<AccessibleObject> TWinAccessibleObject::Clone() {
 }
 
 std::unique_ptr<AccessibleObject> TWinAccessibility::FromWindow(TWindowHandle window) {
+  // The object comes from the window's own thread: one the system already takes for hung
+  // would hold up the GUI thread, which runs the hooks.
+  if (::IsHungAppWindow(reinterpret_cast<HWND>(window))) return nullptr;
   IAccessible* raw = nullptr;
   if (::AccessibleObjectFromWindow(reinterpret_cast<HWND>(window), static_cast<DWORD>(OBJID_WINDOW), AccessibleIid(),
                                    reinterpret_cast<void**>(&raw)) != S_OK ||

@@ -31,7 +31,8 @@ class TWinAccessibleObject final : public AccessibleObject {
   TComPtr<IAccessible> Object;
 };
 
-// AccessibleObjectFromWindow(OBJID_WINDOW). The calling thread must be in a COM apartment.
+// AccessibleObjectFromWindow(OBJID_WINDOW); nothing for a window whose program the system
+// takes for hung. The calling thread must be in a COM apartment.
 class TWinAccessibility final : public AccessibilityPort {
  public:
   std::unique_ptr<AccessibleObject> FromWindow(TWindowHandle window) override;
