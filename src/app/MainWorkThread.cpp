@@ -44,10 +44,46 @@ void TMainWorkThread::Tick() {
 
   CountIdleKeyboard();
   if (Clipboard != nullptr) Clipboard->Tick();
+  ScheduleTrackedCheck();
   // Wine never sends the foreground event, and Windows may miss one: what is in front now
   // goes to the same handler.
   PollForeground(foreground);
   ForegroundChange();
+}
+
+void TMainWorkThread::ScheduleTrackedCheck() {
+  TSharedState& s = L.Shared;
+  if (L.Tracked == nullptr || !s.AppEnabled.load(std::memory_order_relaxed) ||
+      s.MainWindowActive.load(std::memory_order_relaxed))
+    return;
+  if (!s.Fullscreen.load(std::memory_order_relaxed) && TrackTicks < TrackCheckTicks) ++TrackTicks;
+  auto foreground = [&s] { return s.ForegroundWnd.load(std::memory_order_relaxed); };
+  TWindowHandle candidate = s.TrackCandidate.load(std::memory_order_relaxed);
+  const bool clicking = s.TrackedClicking.load(std::memory_order_relaxed);
+  const bool onTime = TrackTicks >= TrackCheckTicks;
+  if (!clicking && candidate == foreground() && !onTime) return;
+
+  if (candidate != foreground()) {
+    // A change of the window in front ends the wait. The system is asked as well: under Wine
+    // only this thread's own poll would ever bring that change into ForegroundWnd.
+    auto unchanged = [&] { return foreground() == LastForeground && L.System.ForegroundWindow() == LastForeground; };
+    for (int i = 0; i < TrackVisibleSteps && !L.System.IsVisible(candidate) &&
+                    !(Clipboard != nullptr && Clipboard->CaptureDue()) && unchanged();
+         ++i)
+      L.System.Delay(TrackVisibleStepMs);
+  }
+  if (!onTime) {
+    if (candidate == foreground()) {
+      L.System.Delay(TrackRepeatDelayMs);
+      // Esc during the pause stops the repetition now, not after one more click.
+      if (!s.TrackedClicking.load(std::memory_order_relaxed)) return;
+    } else {
+      s.TrackCandidate.store(foreground(), std::memory_order_relaxed);
+    }
+  }
+  TrackTicks = 0;
+  TrackedScanPort& tracked = *L.Tracked;
+  L.Gui.Queue([&tracked] { tracked.CheckTrackedWindows(); });
 }
 
 void HooksReinstalled(TSharedState& shared, bool installed) {

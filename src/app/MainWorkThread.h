@@ -54,6 +54,9 @@ struct WorkerSystemPort {
   // The key is held down now. Called in the GUI thread, by the stale-key sweep.
   virtual bool KeyDown(uint8_t virtualKey) = 0;
   virtual uint32_t TickCount() = 0;
+  virtual bool IsVisible(TWindowHandle window) = 0;
+  // Waits in the worker (sleeps of 1 ms).
+  virtual void Delay(uint32_t ms) = 0;
   // The end of an exception that escaped a tick.
   virtual void UnexpectedException() = 0;
 };
@@ -76,6 +79,19 @@ struct DesktopRestorePort {
   virtual void ForegroundChanged(TWindowHandle foreground) = 0;
 };
 
+// The tracked-window check with the table of the moment. GUI thread only: the worker queues it.
+struct TrackedScanPort {
+  virtual ~TrackedScanPort() = default;
+  virtual void CheckTrackedWindows() = 0;
+};
+
+// Worker ticks between two checks of the same window (about a second); the pause before
+// clicking a window again; and the wait for a window not yet visible, in steps of 2 ms.
+inline constexpr int32_t TrackCheckTicks = 20;
+inline constexpr uint32_t TrackRepeatDelayMs = 500;
+inline constexpr uint32_t TrackVisibleStepMs = 2;
+inline constexpr int TrackVisibleSteps = 401;
+
 // The worker thread: wakes every 50 ms for the single-instance atoms, the volume-step decay,
 // the hook health probes and the automatic restart, the stale-key sweep, the clipboard's
 // captures, chain check and saves, and the reactions to a change of the foreground window. It
@@ -97,6 +113,7 @@ class TMainWorkThread {
     // N of a "restart<N>" parameter (ParseStartMode's RestartCount): this instance was started
     // by an automatic restart.
     std::optional<int32_t> RestartedAs;
+    TrackedScanPort* Tracked = nullptr;  // null: no tracked-window checks
   };
 
   explicit TMainWorkThread(const Links& links, std::chrono::milliseconds tick = TickInterval);
@@ -133,6 +150,7 @@ class TMainWorkThread {
   void CountIdleKeyboard();
   void PollForeground(TWindowHandle now);
   void ForegroundChange();
+  void ScheduleTrackedCheck();
   void QueueToGui(void (WorkerWindowsPort::*action)());
 
   Links L;
@@ -145,6 +163,7 @@ class TMainWorkThread {
   static constexpr TWindowHandle NoForegroundYet = ~TWindowHandle{0};
   TWindowHandle LastForeground = NoForegroundYet;
   TWindowHandle LastPolled = 0;
+  int32_t TrackTicks = 0;
 
   // GUI thread only.
   int32_t RestartCountValue = 0;

@@ -13,6 +13,8 @@ struct TWakeSignal;
 
 // A window as the core sees it: the handle's bits, never dereferenced; 0 is no window.
 using TWindowHandle = uintptr_t;
+// No window chosen yet: unlike 0 (no window in front) it differs from every ForegroundWnd.
+inline constexpr TWindowHandle NoTrackCandidate = ~TWindowHandle{0};
 
 // Single values shared between the GUI, worker, command and notification threads. Each is
 // one atomic: relaxed loads and stores are the plain moves the design relies on, without a
@@ -59,6 +61,9 @@ struct TSharedState {
   std::atomic<int32_t> OtherLayoutLang{0};      // language of the installed non-US layout, 0 when none
   std::atomic<bool> AutoSwitchAllowed{true};    // false while a full-screen application is in front
   std::atomic<bool> TrackedClicking{false};     // a tracked window is being clicked again and again
+  // The window the tracked-window check examines: written by the worker before it queues a
+  // check, read by the check in the GUI thread.
+  std::atomic<TWindowHandle> TrackCandidate{NoTrackCandidate};
   std::atomic<int32_t> VolumeStep{1};           // grows while a volume command repeats
 
   // Any thread, hook callbacks included: a lock-free push and one wake of the command thread.

@@ -77,6 +77,8 @@ class TClipboardKeeper {
   // One pass of the worker: the start load when asked for, a due capture, and every
   // CheckTicks passes the chain check and the periodic save.
   void Tick();
+  // A change notification arrived and its capture has not run yet.
+  bool CaptureDue() const { return L.Chain.CaptureDue(); }
 
   // Suspend, session end, exit: a save when the option is on and something changed. True
   // when nothing was left to save.

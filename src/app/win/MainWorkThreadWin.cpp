@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/win/SingleInstance.h"
 #include "common/win/Fatal.h"
 #include "input/win/ForegroundHook.h"
 
@@ -27,6 +28,10 @@ bool TWorkerSystemWin::IsMinimized(TWindowHandle window) { return ::IsIconic(ToH
 bool TWorkerSystemWin::KeyDown(uint8_t virtualKey) { return (::GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
 
 uint32_t TWorkerSystemWin::TickCount() { return static_cast<uint32_t>(::GetTickCount()); }
+
+bool TWorkerSystemWin::IsVisible(TWindowHandle window) { return ::IsWindowVisible(ToHwnd(window)) != FALSE; }
+
+void TWorkerSystemWin::Delay(uint32_t ms) { pelorin::Delay(ms); }
 
 void TWorkerSystemWin::UnexpectedException() { pelorin::UnexpectedException(); }
 

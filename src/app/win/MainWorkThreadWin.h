@@ -21,6 +21,8 @@ class TWorkerSystemWin : public WorkerSystemPort {
   bool IsMinimized(TWindowHandle window) override;
   bool KeyDown(uint8_t virtualKey) override;
   uint32_t TickCount() override;
+  bool IsVisible(TWindowHandle window) override;
+  void Delay(uint32_t ms) override;
   void UnexpectedException() override;
 };
 

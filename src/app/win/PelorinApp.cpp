@@ -423,10 +423,13 @@ bool TPelorinApp::Start() {
   if (shared.OtherLayoutLang.load() == 0) Form->LayoutPage().DisableAutoLayout();
   shared.CapsLockOn = WindowPort->CapsLockToggled();
 
+  TrackedCheck = std::make_unique<TTrackedCheck>(
+      TTrackedCheck::Links{shared, TrackedWindows, Accessibility, Ansi, *Input, *MouseHook, *NoteSender});
   CommandSystem = std::make_unique<TWinCommandSystem>(Volume);
   Worker = std::make_unique<TMainWorkThread>(TMainWorkThread::Links{shared, *Input, *Foreground,
                                                                     KeyboardHook->PressedKeys(), WorkerSystem,
-                                                                    Dispatcher, *this, this, Mode.RestartCount});
+                                                                    Dispatcher, *this, this, Mode.RestartCount,
+                                                                    this});
   Worker->SetHooksCheck(Cfg.HooksCheck);
   Worker->SetClipboard(Keeper.get());
   Switcher = std::make_unique<TLayoutSwitcher>(

@@ -46,9 +46,13 @@
 #include "layout/win/KeyboardLayoutWin.h"
 #include "input/win/ForegroundHook.h"
 #include "input/win/HooksWindowPort.h"
+#include "common/win/Com.h"
 #include "tracked/SyntheticInput.h"
+#include "tracked/TrackedCheck.h"
 #include "tracked/TrackedWindowRow.h"
+#include "tracked/win/AccessibilityWin.h"
 #include "tracked/win/SyntheticInputWin.h"
+#include "tracked/win/TrackedWindowsWin.h"
 
 namespace pelorin {
 
@@ -72,7 +76,11 @@ struct TAppPaths {
 //   TPelorinApp app(instance, {exePath}, mode);
 //   return app.Run();          // Start, the message loop, Shutdown
 // Tests drive the parts: Start(), their own message pump through PreTranslate, Shutdown().
-class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort, public DesktopRestorePort, public DesktopUiPort {
+class TPelorinApp : public CommandWindowsPort,
+                    public WorkerWindowsPort,
+                    public DesktopRestorePort,
+                    public DesktopUiPort,
+                    public TrackedScanPort {
  public:
   TPelorinApp(HINSTANCE instance, TAppPaths paths, TStartMode mode);
   TPelorinApp(const TPelorinApp&) = delete;
@@ -112,6 +120,10 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort, public 
     Form->CustomInputsPage().ShowErrorLabel(text, hint);
   }
   void RefreshInputsCaption() override { InputsEnabledClick(false); }
+  // TrackedScanPort, GUI thread: the rows as they are now.
+  void CheckTrackedWindows() override {
+    if (TrackedCheck) TrackedCheck->CheckTrackedWindows(TrackedRows);
+  }
 
   // DesktopRestorePort, worker thread.
   void ForegroundChanged(TWindowHandle foreground) override {
@@ -132,6 +144,8 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort, public 
   void MirrorSettings();
   void StartSuccessor(int restartCount);
 
+  // The accessibility calls of the GUI thread need it; left last.
+  TComApartment GuiApartment{COINIT_APARTMENTTHREADED};
   HINSTANCE Instance;
   HMODULE Resources;
   std::wstring ExePath;
@@ -168,6 +182,9 @@ class TPelorinApp : public CommandWindowsPort, public WorkerWindowsPort, public 
   std::unique_ptr<TKeyboardHook> KeyboardHook;
   TSyntheticInputWin InputSink;
   std::unique_ptr<TSyntheticInput> Input;
+  TTrackedWindowsWin TrackedWindows;
+  TWinAccessibility Accessibility;
+  std::unique_ptr<TTrackedCheck> TrackedCheck;
   TAudioVolume Volume;
   std::unique_ptr<TWinCommandSystem> CommandSystem;
   TForegroundWin ForegroundSystem;

@@ -45,6 +45,8 @@ struct FakeSystem : WorkerSystemPort {
   bool IsMinimized(TWindowHandle window) override { return Minimized.count(window) != 0; }
   bool KeyDown(uint8_t vk) override { return Down.count(vk) != 0; }
   uint32_t TickCount() override { return Tick; }
+  bool IsVisible(TWindowHandle) override { return true; }
+  void Delay(uint32_t) override {}
   void UnexpectedException() override {
     std::lock_guard guard(Lock);
     ++Unexpected;
