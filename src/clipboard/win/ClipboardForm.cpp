@@ -544,12 +544,7 @@ LRESULT TClipboardForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
       }
       break;
     case WM_CTLCOLORSTATIC:
-      if (reinterpret_cast<HWND>(lParam) == MemoEdit) {  // read-only, yet white as a page
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        ::SetBkColor(dc, RGB(255, 255, 255));
-        ::SetTextColor(dc, RGB(0, 0, 0));
-        return reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
-      }
+      if (reinterpret_cast<HWND>(lParam) == MemoEdit) return PageColours(reinterpret_cast<HDC>(wParam));
       break;
     default:
       break;

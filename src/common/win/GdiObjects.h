@@ -21,4 +21,12 @@ class TSelected {
   HGDIOBJ Old;
 };
 
+// The answer to WM_CTLCOLORSTATIC for a read-only edit that should look like a page (black on
+// white) instead of greyed like a disabled one.
+inline LRESULT PageColours(HDC dc) {
+  ::SetBkColor(dc, RGB(255, 255, 255));
+  ::SetTextColor(dc, RGB(0, 0, 0));
+  return reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
+}
+
 }  // namespace pelorin

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "common/win/GdiObjects.h"
 #include "common/win/Messages.h"
 #include "help/HelpTexts.h"
 
@@ -204,12 +205,7 @@ LRESULT THelpForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (Memo != nullptr) ::SetFocus(Memo);
       return 0;
     case WM_CTLCOLORSTATIC:
-      if (reinterpret_cast<HWND>(lParam) == Memo) {  // read-only, yet white as a page
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        ::SetBkColor(dc, RGB(255, 255, 255));
-        ::SetTextColor(dc, RGB(0, 0, 0));
-        return reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
-      }
+      if (reinterpret_cast<HWND>(lParam) == Memo) return PageColours(reinterpret_cast<HDC>(wParam));
       break;
     default:
       break;
