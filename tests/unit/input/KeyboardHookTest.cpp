@@ -53,6 +53,19 @@ TEST_F(KeyboardHookTest, ChordFiresInAnyPressOrderButNotWithAnExtraKey) {
   }
 }
 
+// Two rows holding the same keys written in another order: both match, and the upper row
+// wins whatever order the keys are pressed in.
+TEST_F(KeyboardHookTest, OfTwoRowsWithTheSameKeysTheUpperOneFires) {
+  BindChord(L"Volume Up", L"Left Ctrl + Left Alt + T");
+  BindChord(L"Volume Down", L"Left Alt + Left Ctrl + T");
+  for (const std::vector<Key>& keys : {std::vector<Key>{LCtrl, LAlt, KeyT}, std::vector<Key>{LAlt, LCtrl, KeyT}}) {
+    for (Key k : keys) Down(k);
+    EXPECT_EQ(Shared.TakeAction(), 1);
+    EXPECT_EQ(Shared.TakeAction(), NoAction);
+    for (Key k : keys) Up(k);
+  }
+}
+
 TEST_F(KeyboardHookTest, OnlyTheCompletingKeyOfABoundChordIsSwallowedDownAndUp) {
   BindChord(L"Volume Up", L"Left Ctrl + T");
   EXPECT_EQ(Down(LCtrl), HookVerdict::Pass);

@@ -240,6 +240,39 @@ TEST_F(MouseHookTest, WheelFixLeavesEarlyReversalsAndSwitchedOffStateAlone) {
   }
 }
 
+// The three limits at their edges: the run must be older than 300 ms, the reversed notch
+// closer than 100 ms to the one before, and a pause over 500 ms starts a new run.
+TEST_F(MouseHookTest, WheelFixLimitsAtTheirBoundaries) {
+  struct Case {
+    const char* Name;
+    std::vector<uint32_t> UpNotches;  // ms after the run's first notch
+    uint32_t Reversed;
+    HookVerdict Expected;
+  };
+  auto every20 = [](uint32_t last) {
+    std::vector<uint32_t> t;
+    for (uint32_t ms = 0; ms <= last; ms += 20) t.push_back(ms);
+    return t;
+  };
+  const std::vector<Case> cases = {
+      {"run 300 ms old", every20(260), 300, HookVerdict::Pass},
+      {"run 301 ms old", every20(260), 301, HookVerdict::Eat},
+      {"gap 99 ms", every20(300), 399, HookVerdict::Eat},
+      {"gap 100 ms", every20(300), 400, HookVerdict::Pass},
+      {"a pause of 500 ms keeps the run", {0, 500}, 540, HookVerdict::Eat},
+      {"a pause of 501 ms starts a new run", {0, 501}, 541, HookVerdict::Pass},
+  };
+  const uint32_t down = static_cast<uint32_t>(static_cast<uint16_t>(-120)) << 16;
+  for (const Case& c : cases) {
+    Settings cfg;
+    cfg.FixWheelCheck = true;
+    TSharedState shared;
+    TMouseHook hook(Table, cfg, shared, Editor, Typed, {0, 0});
+    for (uint32_t t : c.UpNotches) hook.MouseHookProc({MouseMsg::Wheel, 0, 0, 120u << 16, 5000 + t});
+    EXPECT_EQ(hook.MouseHookProc({MouseMsg::Wheel, 0, 0, down, 5000 + c.Reversed}), c.Expected) << c.Name;
+  }
+}
+
 TEST_F(MouseHookTest, WheelIsSwallowedWhileTheEditorChoiceHasFocus) {
   Editor.ComboFocused = true;
   EXPECT_EQ(Wheel(true, 1000), HookVerdict::Pass) << "main window not active";
