@@ -20,6 +20,8 @@ enum : int { IdGrid = 101, IdMemo, IdZoom, IdSearchLabel, IdSearch, IdFindChecke
 constexpr UINT_PTR QuickPasteTimer = 1;
 constexpr UINT QuickPasteRestoreMs = 300;
 constexpr DWORD PasteSettleMs = 50;
+// How long a paste waits for the target to take the activation before it types anyway.
+constexpr int ActivationWaitMs = 500;
 constexpr UINT SendTimeoutMs = 1000;
 constexpr COLORREF Red = RGB(255, 0, 0);
 constexpr COLORREF Grey = RGB(160, 160, 164);
@@ -247,6 +249,15 @@ void TClipboardForm::PasteItem(int index, bool moveToTop, bool noPaste) {
   ProcessPendingMessages();
   const TPasteTarget& t = PasteTarget;
   if (t.Window != nullptr) ::SetForegroundWindow(t.Window);
+  // The keys must find the window active in its own thread: typed while that thread is still
+  // taking the activation, Ctrl can go astray and V arrive alone.
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof(gui);
+  for (int waited = 0; t.Window != nullptr && t.ThreadId != 0 && waited < ActivationWaitMs; waited += 5) {
+    if (::GetGUIThreadInfo(t.ThreadId, &gui) && gui.hwndActive == t.Window) break;
+    ::Sleep(5);
+    ProcessPendingMessages();
+  }
   if (t.EditControl != nullptr && t.ThreadId != 0) {
     const DWORD own = ::GetCurrentThreadId();
     if (t.ThreadId == own || ::AttachThreadInput(own, t.ThreadId, TRUE)) {
