@@ -520,6 +520,9 @@ bool TTrackedWindowsPage::DrawItem(const DRAWITEMSTRUCT& item) {
   const RECT& r = item.rcItem;
   double k = std::min(static_cast<double>(RectWidth(r)) / RectWidth(hand.Box),
                       static_cast<double>(RectHeight(r)) / RectHeight(hand.Box));
+  // Whole multiples only: the one-pixel outlines of the drawing break when stretched by a
+  // fraction. Only a picture too small for it at all is shrunk.
+  if (k >= 1) k = std::floor(k);
   int w = static_cast<int>(std::lround(hand.Size.cx * k)), h = static_cast<int>(std::lround(hand.Size.cy * k));
   int x = r.left + static_cast<int>(std::lround((RectWidth(r) - RectWidth(hand.Box) * k) / 2 - hand.Box.left * k));
   int y = r.top + static_cast<int>(std::lround((RectHeight(r) - RectHeight(hand.Box) * k) / 2 - hand.Box.top * k));
