@@ -45,6 +45,7 @@ void TMainWorkThread::Tick() {
   CountIdleKeyboard();
   if (Clipboard != nullptr) Clipboard->Tick();
   ScheduleTrackedCheck();
+  QueuePickerStep();
   // Wine never sends the foreground event, and Windows may miss one: what is in front now
   // goes to the same handler.
   PollForeground(foreground);
@@ -84,6 +85,16 @@ void TMainWorkThread::ScheduleTrackedCheck() {
   TrackTicks = 0;
   TrackedScanPort& tracked = *L.Tracked;
   L.Gui.Queue([&tracked] { tracked.CheckTrackedWindows(); });
+}
+
+void TMainWorkThread::QueuePickerStep() {
+  if (Picker == nullptr || L.Shared.PickerPoint.Load().X == -1) return;
+  if (PickerQueued.exchange(true, std::memory_order_relaxed)) return;
+  PickerPort& picker = *Picker;
+  L.Gui.Queue([this, &picker] {
+    PickerQueued.store(false, std::memory_order_relaxed);
+    picker.PickUnderPoint();
+  });
 }
 
 void HooksReinstalled(TSharedState& shared, bool installed) {

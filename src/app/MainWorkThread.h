@@ -85,6 +85,12 @@ struct TrackedScanPort {
   virtual void CheckTrackedWindows() = 0;
 };
 
+// The hand-point picker's step (PickUnderPoint). GUI thread only: the worker queues it.
+struct PickerPort {
+  virtual ~PickerPort() = default;
+  virtual void PickUnderPoint() = 0;
+};
+
 // Worker ticks between two checks of the same window (about a second); the pause before
 // clicking a window again; and the wait for a window not yet visible, in steps of 2 ms.
 inline constexpr int32_t TrackCheckTicks = 20;
@@ -131,6 +137,10 @@ class TMainWorkThread {
   // The clipboard's share of every pass; set before Start.
   void SetClipboard(TClipboardKeeper* keeper) { Clipboard = keeper; }
 
+  // The hand-point picker, whose step is queued whenever the mouse hook recorded a point; set
+  // before Start.
+  void SetPicker(PickerPort* picker) { Picker = picker; }
+
   // The HooksCheck setting ("Check the working state"), mirrored by the GUI thread at load
   // and on every change, since the worker reads it.
   void SetHooksCheck(bool on) { HooksCheck.store(on, std::memory_order_relaxed); }
@@ -151,10 +161,14 @@ class TMainWorkThread {
   void PollForeground(TWindowHandle now);
   void ForegroundChange();
   void ScheduleTrackedCheck();
+  void QueuePickerStep();
   void QueueToGui(void (WorkerWindowsPort::*action)());
 
   Links L;
   TClipboardKeeper* Clipboard = nullptr;
+  PickerPort* Picker = nullptr;
+  // A picker step is queued and has not run yet: one is enough.
+  std::atomic<bool> PickerQueued{false};
   std::atomic<bool> HooksCheck{false};
   std::atomic<uint32_t> WorkerStartTick{0};
 

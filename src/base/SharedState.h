@@ -45,9 +45,10 @@ struct TSharedState {
   std::atomic<int32_t> MouseProbe{ProbeIdleTicks};
   std::atomic<int32_t> KeyboardProbe{ProbeIdleTicks};
 
-  // Hand-point picker: not 0 while a drag is in progress; the point found so far.
+  // Hand-point picker: not 0 while a drag is in progress; the last point the mouse hook
+  // recorded for it, x = -1 when there is none to look at.
   std::atomic<int32_t> PickerMode{0};
-  AtomicPoint PickerPoint;
+  AtomicPoint PickerPoint{TPoint{-1, -1}};
 
   // Primary screen size, replaced on every display change.
   std::atomic<int32_t> ScreenWidth{0};

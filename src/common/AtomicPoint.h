@@ -24,6 +24,8 @@ class AtomicPoint {
   explicit AtomicPoint(TPoint p = {}) : Packed(Pack(p)) {}
   TPoint Load() const { return Unpack(Packed.load(std::memory_order_relaxed)); }
   void Store(TPoint p) { Packed.store(Pack(p), std::memory_order_relaxed); }
+  // Stores p and returns what was there, in one step.
+  TPoint Exchange(TPoint p) { return Unpack(Packed.exchange(Pack(p), std::memory_order_relaxed)); }
 
  private:
   static uint64_t Pack(TPoint p) {

@@ -97,8 +97,9 @@ TEST(Owned, KernelObjectsFilesAndModulesAreClosedWithTheirOwner) {
   }
   ::DeleteFileW(path.c_str());
 
-  // A library nothing else has loaded leaves the process with its owner.
-  const wchar_t* library = L"msimg32.dll";
+  // A library nothing else has loaded leaves the process with its owner. Not one that drawing
+  // pulls in: a themed window shown by an earlier test loads msimg32.dll for good.
+  const wchar_t* library = L"avicap32.dll";
   ASSERT_EQ(::GetModuleHandleW(library), nullptr) << "already loaded by something else";
   {
     TOwnedModule module(::LoadLibraryW(library));

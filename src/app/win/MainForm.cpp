@@ -36,7 +36,7 @@ TMainForm::TMainForm(const TSettingsModel& model, TConfigState& state, TSharedSt
       KeyboardLayout(model.Cfg, state, OnSettingChanged),
       InputsPage(Commands, Mouse, KeyboardLayout),
       Desktop(model.Cfg, state, OnSettingChanged),
-      Tracked(model.TrackedWindows, model.Inputs.CellPrefixLen(), state),
+      Tracked(model.TrackedWindows, model.Inputs.CellPrefixLen(), state, shared),
       SettingsTab(model, state, shared, io, OnSettingChanged),
       Pages{&InputsPage, &Desktop, &Tracked, &SettingsTab} {
   SettingsTab.StoreWindowGeometry = [this](Settings& settings) { StoreGeometry(settings); };

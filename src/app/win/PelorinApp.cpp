@@ -432,6 +432,7 @@ bool TPelorinApp::Start() {
                                                                     this});
   Worker->SetHooksCheck(Cfg.HooksCheck);
   Worker->SetClipboard(Keeper.get());
+  Worker->SetPicker(this);
   Switcher = std::make_unique<TLayoutSwitcher>(
       TLayoutSwitcher::Links{shared, TypedChars, KeyboardHook->PressedKeys(), *Input, *NoteSender, Layouts});
   Switcher->SetOptions(Cfg.AutoLayoutCheck, Cfg.AutoLayoutTrack);

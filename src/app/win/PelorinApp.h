@@ -80,7 +80,8 @@ class TPelorinApp : public CommandWindowsPort,
                     public WorkerWindowsPort,
                     public DesktopRestorePort,
                     public DesktopUiPort,
-                    public TrackedScanPort {
+                    public TrackedScanPort,
+                    public PickerPort {
  public:
   TPelorinApp(HINSTANCE instance, TAppPaths paths, TStartMode mode);
   TPelorinApp(const TPelorinApp&) = delete;
@@ -123,6 +124,10 @@ class TPelorinApp : public CommandWindowsPort,
   // TrackedScanPort, GUI thread: the rows as they are now.
   void CheckTrackedWindows() override {
     if (TrackedCheck) TrackedCheck->CheckTrackedWindows(TrackedRows);
+  }
+  // PickerPort, GUI thread: one step of the hand-point picker.
+  void PickUnderPoint() override {
+    if (Form) Form->TrackedPage().PickUnderPoint();
   }
 
   // DesktopRestorePort, worker thread.
