@@ -25,6 +25,22 @@ std::optional<TKeyChordRecord> TKeyChordRecord::FromBytes(std::span<const uint8_
   return FromKeys(block.subspan(1, n), block.subspan(1 + n, n));
 }
 
+uint64_t ChordCharHash(wchar_t c) {
+  // splitmix64's finaliser: neighbouring characters get unrelated values, so sums of
+  // different multisets of characters rarely agree.
+  uint64_t z = static_cast<uint64_t>(c) + 0x9E3779B97F4A7C15ull;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  return z ^ (z >> 31);
+}
+
+TChordDigest ChordDigestOf(std::wstring_view text) {
+  TChordDigest d{text.size() + 3, 0};
+  for (wchar_t c : text) d.CharSum += ChordCharHash(c);
+  d.CharSum += 2 * ChordCharHash(L' ') + ChordCharHash(L'+');
+  return d;
+}
+
 int CellPrefixLenFor(double pixelsScale) {
   return static_cast<int>(2 * RoundHalfEven(5 * pixelsScale) - 5);
 }
@@ -60,11 +76,18 @@ void TCustomInputTable::SetCell(int col, int row, std::wstring_view text) {
   if (col == 0) {
     Rows[row].Command = text;
   } else {
-    std::wstring& cell = Rows[row].InputCell;
-    cell.clear();
-    if (row > 0) cell.assign(PrefixLen, L' ');
-    cell += text;
+    if (row > 0) {
+      SetInput(Rows[row], text);
+    } else {
+      Rows[row].InputCell = text;
+    }
   }
+}
+
+void TCustomInputTable::SetInput(Row& row, std::wstring_view text) const {
+  row.InputCell.assign(PrefixLen, L' ');
+  row.InputCell += text;
+  row.Digest = ChordDigestOf(text);
 }
 
 void TCustomInputTable::SetInputState(int row, int state) {
@@ -81,8 +104,7 @@ bool TCustomInputTable::AddRow(std::wstring_view command, std::optional<TKeyChor
   Row row;
   row.Command = command;
   row.Keys = keys;
-  row.InputCell.assign(PrefixLen, L' ');
-  row.InputCell += input;
+  SetInput(row, input);
   row.State = inputState;
   if (reuseFirst)
     Rows[1] = std::move(row);
@@ -96,7 +118,7 @@ void TCustomInputTable::RemoveRow(int row) {
   std::lock_guard guard(Lock);
   if (RowCount() == 2) {
     Rows[1] = Row{};
-    Rows[1].InputCell.assign(PrefixLen, L' ');
+    SetInput(Rows[1], {});
   } else {
     Rows.erase(Rows.begin() + row);
   }
@@ -115,7 +137,7 @@ void TCustomInputTable::Clear() {
   std::lock_guard guard(Lock);
   Rows.resize(1);
   Rows.emplace_back();
-  Rows[1].InputCell.assign(PrefixLen, L' ');
+  SetInput(Rows[1], {});
 }
 
 int TCustomInputTable::FindInputRow(std::wstring_view text) const {

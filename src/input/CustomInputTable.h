@@ -55,6 +55,18 @@ constexpr bool IsChordState(int v) { return v == StateChord || v == StateChordCh
 // 2 x round(5 x PixelsScale) - 5, halves to even; 5 at 96 pixels per inch.
 int CellPrefixLenFor(double pixelsScale);
 
+// What a chord comparison can rule a row out by without reading its text: the length of the
+// input with " + " appended and a sum of one hash per character, which no reordering of the
+// same characters changes. Equal digests are necessary for a match, never sufficient.
+struct TChordDigest {
+  size_t Length = 0;
+  uint64_t CharSum = 0;
+  friend bool operator==(const TChordDigest&, const TChordDigest&) = default;
+};
+uint64_t ChordCharHash(wchar_t c);
+// The digest of text + " + ".
+TChordDigest ChordDigestOf(std::wstring_view text);
+
 // One data row as the command thread sees it after taking a code.
 struct TInputRowCopy {
   std::wstring Command;
@@ -91,6 +103,8 @@ class TCustomInputTable {
   const std::wstring& DisplayCell(int col, int row) const;
 
   const std::optional<TKeyChordRecord>& Keys(int row) const { return Rows[row].Keys; }
+  // Kept with the input cell, so a key press compares no text of rows that cannot match.
+  const TChordDigest& InputDigest(int row) const { return Rows[row].Digest; }
   int InputState(int row) const { return Rows[row].State; }
   void SetInputState(int row, int state);
   void ToggleInputState(int row) { SetInputState(row, ToggledInputState(InputState(row))); }
@@ -114,8 +128,11 @@ class TCustomInputTable {
     std::wstring Command;
     std::optional<TKeyChordRecord> Keys;
     std::wstring InputCell;  // with the prefix for data rows
+    TChordDigest Digest = ChordDigestOf({});
     int State = StateMouse;
   };
+  // Sets a data row's input cell with its prefix and digest.
+  void SetInput(Row& row, std::wstring_view text) const;
   bool IsDataRow(int row) const { return row > 0 && row < RowCount(); }
 
   int PrefixLen;

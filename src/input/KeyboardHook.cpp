@@ -128,14 +128,25 @@ HookVerdict TKeyboardHook::OnPress(const KeyEvent& e, const TKeyName& name) noex
 }
 
 int TKeyboardHook::FindChordRow() const {
+  // The digest the matching input must have: its characters are those of the held names,
+  // each followed by " + ". Rows with another digest cannot match; the text decides the rest.
+  TChordDigest held{0, 0};
+  const uint64_t separator = 2 * ChordCharHash(L' ') + ChordCharHash(L'+');
+  for (int i = 0; i < Pressed.Count(); ++i) {
+    std::string_view name = Pressed[i].Name.View();
+    held.Length += name.size() + 3;
+    for (char c : name) held.CharSum += ChordCharHash(static_cast<unsigned char>(c));
+    held.CharSum += separator;
+  }
   for (int row = 1; row < Table.RowCount(); ++row)
-    if (IsChordState(Table.InputState(row)) && ChordMatches(Table.GetCell(1, row))) return row;
+    if (IsChordState(Table.InputState(row)) && Table.InputDigest(row) == held && ChordMatches(Table.GetCell(1, row)))
+      return row;
   return -1;
 }
 
 // Each held key must be found once as "Name + " in the input followed by " + ", removing
 // it, and nothing may be left: the held set equals the chord's keys in any order. Every
-// removal takes the name and 3 characters, so most rows are ruled out by their length alone.
+// removal takes the name and 3 characters, so the lengths must agree first.
 bool TKeyboardHook::ChordMatches(std::wstring_view input) const {
   size_t needed = 0;
   for (int i = 0; i < Pressed.Count(); ++i) needed += Pressed[i].Name.View().size() + 3;

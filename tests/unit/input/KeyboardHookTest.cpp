@@ -66,6 +66,33 @@ TEST_F(KeyboardHookTest, OfTwoRowsWithTheSameKeysTheUpperOneFires) {
   }
 }
 
+// The table keeps what a key press compares with each row; every kind of edit must keep it.
+TEST_F(KeyboardHookTest, AnEditedMovedOrRemovedRowMatchesByItsNewTextOnly) {
+  BindChord(L"Volume Up", L"Left Ctrl + T");
+  BindChord(L"Volume Down", L"Left Ctrl + C");
+  auto fired = [&](Key k) {
+    Down(LCtrl);
+    Down(k);
+    int action = Shared.TakeAction();
+    ReleaseAll({k, LCtrl});
+    return action;
+  };
+  Table.SetCell(1, 1, L"Left Ctrl + A");
+  EXPECT_EQ(fired(KeyT), NoAction) << "the old text still matched";
+  EXPECT_EQ(fired(KeyA), 1);
+  Table.MoveRow(2, 1);
+  EXPECT_EQ(fired(KeyC), 1);
+  EXPECT_EQ(fired(KeyA), 2);
+  Table.RemoveRow(1);
+  EXPECT_EQ(fired(KeyC), NoAction);
+  EXPECT_EQ(fired(KeyA), 1);
+  Table.RemoveRow(1);  // the last row: the table is empty again
+  EXPECT_EQ(fired(KeyA), NoAction);
+  Table.Clear();
+  BindChord(L"Volume Up", L"Left Ctrl + T");
+  EXPECT_EQ(fired(KeyT), 1);
+}
+
 TEST_F(KeyboardHookTest, OnlyTheCompletingKeyOfABoundChordIsSwallowedDownAndUp) {
   BindChord(L"Volume Up", L"Left Ctrl + T");
   EXPECT_EQ(Down(LCtrl), HookVerdict::Pass);
