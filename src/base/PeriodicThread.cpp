@@ -12,7 +12,10 @@ void TCondWakeSignal::Signal() noexcept {
 
 void TCondWakeSignal::Wait(std::chrono::milliseconds timeout) {
   std::unique_lock guard(Lock);
-  Changed.wait_for(guard, timeout, [this] { return Signalled; });
+  if (timeout == WaitForever)
+    Changed.wait(guard, [this] { return Signalled; });
+  else
+    Changed.wait_for(guard, timeout, [this] { return Signalled; });
   Signalled = false;
 }
 

@@ -8,13 +8,16 @@
 
 namespace pelorin {
 
+// An interval that never ends: the thread turns only when woken.
+inline constexpr std::chrono::milliseconds WaitForever = std::chrono::milliseconds::max();
+
 // What a periodic thread sleeps on between its turns.
 struct TWakeSignal {
   virtual ~TWakeSignal() = default;
   // Any thread, a hook callback included: never waits for anything the sleeper may hold. A
   // signal given while nobody waits is kept for the next Wait.
   virtual void Signal() noexcept = 0;
-  // Returns when signalled, taking the signal, or after the timeout.
+  // Returns when signalled, taking the signal, or after the timeout (never for WaitForever).
   virtual void Wait(std::chrono::milliseconds timeout) = 0;
 };
 

@@ -15,6 +15,8 @@ TCustomInputThread::TCustomInputThread(const Links& links, std::chrono::millisec
 
 void TCustomInputThread::Start() {
   L.Shared.ActionWake.store(&Thread.WakeSignal(), std::memory_order_release);
+  // Codes posted before the line above woke nobody: the first turn takes them.
+  Thread.WakeSignal().Signal();
   Thread.Start({[this] { RunPending(); }, [this] { L.System.UnexpectedException(); },
                 [this] { L.System.ThreadStarted(); }, [this] { L.System.ThreadEnding(); }});
 }

@@ -31,7 +31,7 @@ TEST(DevicesVolume, WithoutADeviceEitherPathReportsZeroAndHoldsNothing) {
       TComApartment apartment;
       ASSERT_TRUE(apartment.Entered()) << what;
       TAudioVolume volume(api);
-      EXPECT_EQ(volume.ChangeVolume(true, 1), 0) << what << ": before OpenVolume";
+      EXPECT_EQ(volume.ChangeVolume(true, 1), 0) << what << ": opened by the command itself";
       EXPECT_FALSE(volume.OpenVolume()) << what;
       EXPECT_FALSE(volume.Opened()) << what;
       EXPECT_EQ(volume.ChangeVolume(true, 4), 0) << what;

@@ -61,6 +61,10 @@ void TAudioVolume::CloseVolume() {
 }
 
 int TAudioVolume::ChangeVolume(bool up, int step) {
+  // Opened by the first volume command rather than at start-up: the sound libraries cost
+  // memory and start-up time that most sessions never need. A failed open is tried again
+  // by the next command, so a device plugged in later is found.
+  if (!Opened()) OpenVolume();
   return Api == TVolumeApi::Endpoint ? ChangeEndpointVolume(up, step) : ChangeMixerVolume(up, step);
 }
 

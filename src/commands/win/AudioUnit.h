@@ -35,6 +35,7 @@ class TAudioVolume : public VolumePort {
   // Keeps the endpoint volume of the default render device for the console role, or opens
   // mixer device 0. True when one is held; on any failure nothing is.
   bool OpenVolume();
+  // Opens the volume first when none is held.
   int ChangeVolume(bool up, int step) override;
   // Releases the endpoint volume and closes the mixer; safe to call again.
   void CloseVolume();

@@ -12,10 +12,11 @@ void TWakeEvent::Signal() noexcept {
 }
 
 void TWakeEvent::Wait(std::chrono::milliseconds timeout) {
-  auto ms = static_cast<DWORD>(timeout.count());
-  // Without an event the thread still keeps its interval.
+  // Longer than DWORD can say is as good as forever.
+  auto ms = timeout.count() >= static_cast<long long>(INFINITE) ? INFINITE : static_cast<DWORD>(timeout.count());
+  // Without an event nothing can wake the thread: it looks for work every 50 ms instead.
   if (Event == nullptr)
-    ::Sleep(ms);
+    ::Sleep(ms == INFINITE ? 50 : ms);
   else
     ::WaitForSingleObject(Event, ms);
 }
@@ -29,8 +30,7 @@ void TWinCommandSystem::ShellExecute(const std::wstring& file, const std::wstrin
 void TWinCommandSystem::PowerCommand(int n) { pelorin::PowerCommand(n); }
 
 void TWinCommandSystem::ThreadStarted() {
-  Apartment.emplace();
-  Volume.OpenVolume();
+  Apartment.emplace();  // the volume is opened in it by the first volume command
 }
 
 void TWinCommandSystem::ThreadEnding() {

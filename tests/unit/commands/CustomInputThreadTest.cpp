@@ -275,6 +275,18 @@ TEST_F(CommandThreadTest, PostingWakesTheThreadLongBeforeItsInterval) {
   EXPECT_EQ(Shared.ActionWake.load(), nullptr) << "a stopped thread is no longer woken";
 }
 
+// At rest the thread waits for posts only. A code posted before it started woke nobody, yet
+// it is carried out at once.
+TEST_F(CommandThreadTest, ACodePostedBeforeTheStartRunsThoughTheThreadNeverPolls) {
+  Row(L"Hibernate");
+  Shared.PostAction(1);
+  TCustomInputThread thread({Table, Shared, Mouse, Input, Notes, Volume, Brightness, System, Gui, Windows, nullptr});
+  thread.Start();
+  EXPECT_TRUE(Events.WaitForLines(3, std::chrono::seconds(10))) << "the early code waited for a poll";
+  thread.Stop();
+  EXPECT_EQ(Events.Lines, (Lines{"started", "note 'Hibernate' level -1", "power 2", "ending"}));
+}
+
 // An exception that escapes a command ends the thread through the fatal path, once, and the
 // thread still cleans up.
 TEST_F(CommandThreadTest, AnEscapingExceptionEndsTheThreadThroughTheUnexpectedPath) {
