@@ -51,6 +51,39 @@ TEST_F(SingleInstance, ASecondStartExitsAtOnceAndTheFirstComesToTheFront) {
   EXPECT_EQ(first->Close(), std::optional<DWORD>(0));
 }
 
+// Minimised by another program rather than by its own button: still brought back restored.
+TEST_F(SingleInstance, AWindowMinimisedFromOutsideComesBackRestoredAndInFront) {
+  WriteIni(TIni().Section("Custom Inputs").Row(1, commands::ShowPelorin, inputs::Middle, StateMouse));
+  TDriverWindow driver;
+  TPelorin* first = StartPelorin(L"");
+  ASSERT_NE(first, nullptr);
+  auto restoredInFront = [&] {
+    return first->Visible() && !::IsIconic(first->Window()) && ::GetForegroundWindow() == first->Window();
+  };
+  ASSERT_TRUE(WaitFor(restoredInFront, EffectDeadlineMs)) << "a start by hand shows the window in front";
+  struct Path {
+    const char* Name;
+    bool SecondStart;
+  };
+  for (Path path : {Path{"a second start", true}, Path{"a \"Show Pelorin\" input", false}}) {
+    ::ShowWindow(first->Window(), SW_MINIMIZE);
+    ASSERT_TRUE(WaitFor([&] { return ::IsIconic(first->Window()) != FALSE; }, EffectDeadlineMs));
+    if (path.SecondStart) {
+      Started.push_back(std::make_unique<TPelorin>());
+      ASSERT_TRUE(Started.back()->Start(ExePath(), L""));
+      EXPECT_EQ(Started.back()->WaitForExit(ExitDeadlineMs), std::optional<DWORD>(0));
+    } else {
+      ASSERT_TRUE(driver.Activate());
+      Input.MoveTo(driver.BlankPoint(), Input.After(500));
+      Input.Click(MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP, 0, Input.After(300));
+    }
+    EXPECT_TRUE(WaitFor(restoredInFront, EffectDeadlineMs))
+        << "after " << path.Name << ": iconic " << ::IsIconic(first->Window()) << ", visible " << first->Visible()
+        << ", foreground " << ::GetForegroundWindow() << " (Pelorin's is " << first->Window() << ")";
+  }
+  EXPECT_EQ(first->Close(), std::optional<DWORD>(0));
+}
+
 class HiddenStart : public TScenario {};
 
 TEST_F(HiddenStart, AnAutorunStartShowsNoWindowUntilABoundInputAsksForIt) {

@@ -117,8 +117,9 @@ void TPelorinApp::CloseMainWindow() { ::PostMessageW(Form->Handle(), WM_CLOSE, 0
 
 void TPelorinApp::ShowMainWindow() {
   TSharedState& shared = Shared();
-  if (shared.MainWindowActive.load()) return;
   HWND window = Form->Handle();
+  // The flag follows the foreground; a window minimised while it stays in front is not active.
+  if (shared.MainWindowActive.load() && ::IsWindowVisible(window) && !::IsIconic(window)) return;
   Form->Show();
   if (::IsIconic(window)) ::ShowWindow(window, SW_RESTORE);
   // Topmost and back again brings it above everything without pinning it there.
@@ -224,6 +225,11 @@ bool TPelorinApp::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
     case WM_QUERYENDSESSION:
     case WM_ENDSESSION:
       return OnPowerMessage(message, wParam, lParam, result);
+    case WM_SIZE:
+      // Minimised by any path (another program, a shell shortcut): no longer the active window,
+      // so whatever shows it again restores it. The form lays itself out as usual.
+      if (wParam == SIZE_MINIMIZED) shared.MainWindowActive = false;
+      return false;
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == SC_MINIMIZE) {
         MinimizeApplication();
