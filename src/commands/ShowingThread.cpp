@@ -7,12 +7,15 @@ namespace pelorin {
 
 TShowingThread::TShowingThread(GuiThreadPort& gui, NoteViewPort& view, NoteFocusPort& focus,
                                const TSharedState& shared, std::chrono::milliseconds step)
-    : Gui(gui), View(view), Focus(focus), Shared(shared), Step(step), Thread([this] { Execute(); }) {}
+    : Gui(gui), View(view), Focus(focus), Shared(shared), Step(step) {}
 
 void TShowingThread::ShowNote(std::wstring_view text, bool forced, int32_t level) {
   if (!forced && !NoteCheck.load(std::memory_order_relaxed)) return;
   {
     std::lock_guard guard(Lock);
+    if (Terminated) return;
+    // The new thread takes Lock first thing, so it finds the note once this returns.
+    if (!Thread.joinable()) Thread = std::thread([this] { Execute(); });
     stMessage = text;
     VolumePercent = level;
     NewNote = true;
@@ -23,7 +26,7 @@ void TShowingThread::ShowNote(std::wstring_view text, bool forced, int32_t level
 void TShowingThread::Stop() {
   {
     std::lock_guard guard(Lock);
-    Terminated = true;
+    Terminated = true;  // from here on no note starts the thread
   }
   Wake.notify_one();
   if (Thread.joinable()) Thread.join();

@@ -54,8 +54,9 @@ inline constexpr std::chrono::milliseconds NoteStep{16};
 // the one on screen and starts its steps again.
 class TShowingThread {
  public:
-  // The thread starts at once and sleeps. `view` and `focus` are only used in the GUI
-  // thread, through `gui`.
+  // The thread starts with the first note: many sessions never show one, and under Wine
+  // every thread costs about a megabyte. `view` and `focus` are only used in the GUI thread,
+  // through `gui`.
   TShowingThread(GuiThreadPort& gui, NoteViewPort& view, NoteFocusPort& focus, const TSharedState& shared,
                  std::chrono::milliseconds step = NoteStep);
   TShowingThread(const TShowingThread&) = delete;
@@ -108,7 +109,7 @@ class TShowingThread {
   int32_t TimeCounterLimit = TextNoteSteps;
   bool MainDisabledByNote = false;
 
-  std::thread Thread;  // last: starts once everything above exists
+  std::thread Thread;  // started by the first note, under Lock
 };
 
 }  // namespace pelorin

@@ -149,8 +149,6 @@ class TPelorinApp : public CommandWindowsPort,
   void MirrorSettings();
   void StartSuccessor(int restartCount);
 
-  // The accessibility calls of the GUI thread need it; left last.
-  TComApartment GuiApartment{COINIT_APARTMENTTHREADED};
   HINSTANCE Instance;
   HMODULE Resources;
   std::wstring ExePath;

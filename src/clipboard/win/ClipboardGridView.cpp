@@ -80,13 +80,14 @@ bool TClipboardGridView::Create(HINSTANCE instance, HMODULE resources, HWND pare
     return false;
   DigitFont.Reset(::CreateFontW(-::MulDiv(11, ScreenDpi().Y, 72), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Arial"));
-  LoadIcons(resources);
+  IconModule = resources;  // the icons are loaded by the first paint: the window may never show
   Hints->Add(Handle(), L"");
   Refresh();
   return true;
 }
 
 void TClipboardGridView::LoadIcons(HMODULE resources) {
+  IconsLoaded = true;
   for (size_t i = 0; i < Icons.size(); ++i) {
     std::wstring name = L"CLPICON" + std::to_wstring(i);
     TOwnedBitmap loaded(static_cast<HBITMAP>(
@@ -98,6 +99,7 @@ void TClipboardGridView::LoadIcons(HMODULE resources) {
 void TClipboardGridView::WindowGone() {
   Thumbs.clear();
   for (TOwnedBitmap& icon : Icons) icon.Reset();
+  IconsLoaded = false;
 }
 
 void TClipboardGridView::Refresh() {
@@ -176,6 +178,7 @@ bool TClipboardGridView::CellAt(int x, int y, int& row, int& column, TBox& cell)
 }
 
 void TClipboardGridView::DrawIcon(HDC dc, int index, const TBox& square) {
+  if (!IconsLoaded) LoadIcons(IconModule);
   const TOwnedBitmap& icon = Icons[static_cast<size_t>(index)];
   if (!icon || square.Width() <= 1 || square.Height() <= 1) return;
   TOwnedDc source(::CreateCompatibleDC(dc));

@@ -84,6 +84,8 @@ class TClipboardGridView : public TWindowBase {
   int CurrentYear = 0;  // of the start: dates of other years show their year
   TOwnedFont DigitFont;
   std::array<TOwnedBitmap, 8> Icons;
+  HMODULE IconModule = nullptr;
+  bool IconsLoaded = false;
   // Thumbnails by item number, for the column width they were made for.
   struct TThumb {
     TOwnedBitmap Bitmap;

@@ -55,6 +55,11 @@ bool TAudioVolume::OpenVolume() {
   return true;
 }
 
+void TAudioVolume::Release() {
+  CloseVolume();
+  Apartment.reset();
+}
+
 void TAudioVolume::CloseVolume() {
   Endpoint.Reset();
   if (Mixer != nullptr) ::mixerClose(std::exchange(Mixer, nullptr));
@@ -64,7 +69,10 @@ int TAudioVolume::ChangeVolume(bool up, int step) {
   // Opened by the first volume command rather than at start-up: the sound libraries cost
   // memory and start-up time that most sessions never need. A failed open is tried again
   // by the next command, so a device plugged in later is found.
-  if (!Opened()) OpenVolume();
+  if (!Opened()) {
+    if (!Apartment) Apartment.emplace();
+    OpenVolume();
+  }
   return Api == TVolumeApi::Endpoint ? ChangeEndpointVolume(up, step) : ChangeMixerVolume(up, step);
 }
 

@@ -21,10 +21,10 @@ uint32_t SystemMajorVersion();
 TVolumeApi VolumeApiForSystem();
 
 // The master volume of the default playback device. Opened, changed and closed in the
-// command thread only, inside its TComApartment; closed before that apartment is left.
-// The command thread holds a multithreaded apartment for its whole life: the endpoint volume
-// is created and called in one apartment and never crosses threads (no marshalling, and no
-// message loop needed, which the command thread does not have).
+// command thread only, inside a multithreaded apartment it enters with the first volume
+// command and leaves in Release: the endpoint volume is created and called in one apartment
+// and never crosses threads (no marshalling, and no message loop needed, which the command
+// thread does not have).
 class TAudioVolume : public VolumePort {
  public:
   explicit TAudioVolume(TVolumeApi api = VolumeApiForSystem()) : Api(api) {}
@@ -35,10 +35,12 @@ class TAudioVolume : public VolumePort {
   // Keeps the endpoint volume of the default render device for the console role, or opens
   // mixer device 0. True when one is held; on any failure nothing is.
   bool OpenVolume();
-  // Opens the volume first when none is held.
+  // Opens the volume first when none is held, inside an apartment of its own entered then.
   int ChangeVolume(bool up, int step) override;
   // Releases the endpoint volume and closes the mixer; safe to call again.
   void CloseVolume();
+  // CloseVolume, then leaves the apartment ChangeVolume entered: in the same thread.
+  void Release();
 
   bool Opened() const { return Endpoint || Mixer != nullptr; }
   TVolumeApi UsedApi() const { return Api; }
@@ -54,6 +56,7 @@ class TAudioVolume : public VolumePort {
   std::optional<TMixerControl> FindVolumeControl(DWORD componentType) const;
 
   const TVolumeApi Api;
+  std::optional<TComApartment> Apartment;
   TComPtr<IAudioEndpointVolume> Endpoint;
   HMIXER Mixer = nullptr;
 };

@@ -2,6 +2,8 @@
 
 #include <commdlg.h>
 
+#include "common/win/ProcAddress.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -60,7 +62,14 @@ std::optional<std::wstring> TWinSettingsDialogs::ChooseFile(bool save, std::wstr
   // full paths, but a changed current folder would keep the chosen folder locked.
   dialog.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
                  (save ? 0 : OFN_FILEMUSTEXIST);
-  BOOL chosen = save ? ::GetSaveFileNameW(&dialog) : ::GetOpenFileNameW(&dialog);
+  // The dialogs' library is loaded by the first dialog, not at start-up: it brings the
+  // printing libraries along, a few megabytes that a resident program should not carry.
+  using DialogFn = BOOL(WINAPI*)(OPENFILENAMEW*);
+  static HMODULE library = ::LoadLibraryW(L"comdlg32.dll");
+  DialogFn show = nullptr;
+  LoadProc(library, save ? "GetSaveFileNameW" : "GetOpenFileNameW", show);
+  if (show == nullptr) return std::nullopt;
+  BOOL chosen = show(&dialog);
   if (!chosen) return std::nullopt;
   return std::wstring(path.data());
 }

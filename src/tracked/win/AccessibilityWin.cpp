@@ -184,6 +184,7 @@ std::unique_ptr<AccessibleObject> TWinAccessibility::FromWindow(TWindowHandle wi
   // The object comes from the window's own thread: one the system already takes for hung
   // would hold up the GUI thread, which runs the hooks.
   if (::IsHungAppWindow(reinterpret_cast<HWND>(window))) return nullptr;
+  if (!Apartment) Apartment.emplace(COINIT_APARTMENTTHREADED);
   IAccessible* raw = nullptr;
   if (::AccessibleObjectFromWindow(reinterpret_cast<HWND>(window), static_cast<DWORD>(OBJID_WINDOW), AccessibleIid(),
                                    reinterpret_cast<void**>(&raw)) != S_OK ||

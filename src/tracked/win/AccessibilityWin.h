@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <oleacc.h>
 
+#include <optional>
+
 #include "common/win/Com.h"
 #include "tracked/Accessibility.h"
 
@@ -32,10 +34,15 @@ class TWinAccessibleObject final : public AccessibleObject {
 };
 
 // AccessibleObjectFromWindow(OBJID_WINDOW); nothing for a window whose program the system
-// takes for hung. The calling thread must be in a COM apartment.
+// takes for hung. The first call enters a single-threaded apartment, left when this object
+// goes: COM loads only once a tracked window is looked at, and this object is used and
+// destroyed in one thread, as are the objects it hands out.
 class TWinAccessibility final : public AccessibilityPort {
  public:
   std::unique_ptr<AccessibleObject> FromWindow(TWindowHandle window) override;
+
+ private:
+  std::optional<TComApartment> Apartment;
 };
 
 // Turns one VARIANT handed out by the system into an entry and clears the VARIANT, so that
