@@ -5,7 +5,7 @@
 namespace pelorin {
 
 TMainWorkThread::TMainWorkThread(const Links& links, std::chrono::milliseconds tick)
-    : L(links), WorkerStartTick(L.System.TickCount()), Thread(tick) {}
+    : L(links), WorkerStartTick(L.System.TickCount()), Thread(tick, L.System.WakeSignal()) {}
 
 void TMainWorkThread::Start() {
   if (Thread.Running()) return;

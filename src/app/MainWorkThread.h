@@ -59,6 +59,8 @@ struct WorkerSystemPort {
   virtual void Delay(uint32_t ms) = 0;
   // The end of an exception that escaped a tick.
   virtual void UnexpectedException() = 0;
+  // What the worker sleeps on between ticks; null for a portable one of its own.
+  virtual TWakeSignal* WakeSignal() { return nullptr; }
 };
 
 // The main window's part in the worker's duties. GUI thread only: the worker queues them.

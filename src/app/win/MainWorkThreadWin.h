@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app/MainWorkThread.h"
+#include "common/win/WakeEvent.h"
 
 namespace pelorin {
 
@@ -24,6 +25,10 @@ class TWorkerSystemWin : public WorkerSystemPort {
   bool IsVisible(TWindowHandle window) override;
   void Delay(uint32_t ms) override;
   void UnexpectedException() override;
+  TWakeSignal* WakeSignal() override { return &Wake; }
+
+ private:
+  TWakeEvent Wake;
 };
 
 }  // namespace pelorin

@@ -6,29 +6,12 @@
 #include "commands/CustomInputThread.h"
 #include "commands/ShowingThread.h"
 #include "commands/win/AudioUnit.h"
+#include "common/win/WakeEvent.h"
 
 namespace pelorin {
 
-// An auto-reset event: SetEvent from a hook callback wakes the command thread without any
-// lock the thread could hold.
-class TWakeEvent : public TWakeSignal {
- public:
-  TWakeEvent() : Event(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
-  ~TWakeEvent() override {
-    if (Event != nullptr) ::CloseHandle(Event);
-  }
-  TWakeEvent(const TWakeEvent&) = delete;
-  TWakeEvent& operator=(const TWakeEvent&) = delete;
-
-  void Signal() noexcept override;
-  void Wait(std::chrono::milliseconds timeout) override;
-
- private:
-  HANDLE Event;
-};
-
-// The command thread's reach into the system: programs, power, the tick count, and the
-// audio apartment the thread lives in.
+// The command thread's reach into the system: programs, power, the tick count. COM is
+// entered only by what needs it, when it first does: no library of it loads at start-up.
 class TWinCommandSystem : public CommandSystemPort {
  public:
   explicit TWinCommandSystem(TAudioVolume& volume) : Volume(volume) {}
@@ -36,8 +19,8 @@ class TWinCommandSystem : public CommandSystemPort {
   void ShellExecute(const std::wstring& file, const std::wstring& parameters, const std::wstring& folder) override;
   void PowerCommand(int n) override;
   uint32_t TickCount() override { return ::GetTickCount(); }
-  // The volume layer is opened, used and closed in the command thread's own apartment.
-  void ThreadStarted() override;
+  void ThreadStarted() override {}
+  // Releases the volume and leaves the apartments entered in this thread.
   void ThreadEnding() override;
   void UnexpectedException() override;
   TWakeSignal* ActionWake() override { return &Wake; }
@@ -45,7 +28,7 @@ class TWinCommandSystem : public CommandSystemPort {
  private:
   TAudioVolume& Volume;
   TWakeEvent Wake;
-  std::optional<TComApartment> Apartment;  // command thread only
+  std::optional<TComApartment> Apartment;  // command thread only: for shell extensions
 };
 
 // Commands show their notes through the notification thread.
