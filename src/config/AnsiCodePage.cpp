@@ -24,18 +24,18 @@ char ToByte(wchar_t c) {
 }  // namespace
 
 std::string TWindows1252::ToAnsi(std::wstring_view text) const {
-  std::string bytes;
-  bytes.reserve(text.size());
-  for (wchar_t c : text) bytes += ToByte(c);
+  std::string bytes(text.size(), '\0');
+  char* out = bytes.data();
+  for (wchar_t c : text) *out++ = ToByte(c);
   return bytes;
 }
 
 std::wstring TWindows1252::FromAnsi(std::string_view bytes) const {
-  std::wstring text;
-  text.reserve(bytes.size());
+  std::wstring text(bytes.size(), L'\0');
+  wchar_t* out = text.data();
   for (char b : bytes) {
     auto byte = static_cast<uint8_t>(b);
-    text += byte >= 0x80 && byte < 0xA0 ? static_cast<wchar_t>(High1252[byte - 0x80]) : static_cast<wchar_t>(byte);
+    *out++ = byte >= 0x80 && byte < 0xA0 ? static_cast<wchar_t>(High1252[byte - 0x80]) : static_cast<wchar_t>(byte);
   }
   return text;
 }

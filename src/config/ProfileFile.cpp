@@ -1,7 +1,9 @@
 #include "config/ProfileFile.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 namespace pelorin {
 namespace {
@@ -95,12 +97,26 @@ std::wstring_view TrimBlanks(std::wstring_view s) {
 // The system keeps names and values as zero-terminated strings.
 std::wstring_view UpToZero(std::wstring_view s) { return s.substr(0, s.find(L'\0')); }
 
-std::wstring Folded(std::wstring_view s) {
-  std::wstring folded(s);
-  for (wchar_t& c : folded)
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-  return folded;
+constexpr wchar_t FoldAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
+// FNV-1a over the folded characters, so names that differ in ASCII case only hash alike.
+size_t FoldedHash(std::wstring_view s) {
+  uint64_t h = 0xCBF29CE484222325u;
+  for (wchar_t c : s) {
+    h ^= static_cast<uint32_t>(FoldAscii(c));
+    h *= 0x100000001B3u;
+  }
+  return static_cast<size_t>(h);
 }
+
+bool FoldedEqual(std::wstring_view a, std::wstring_view b) {
+  if (a.size() != b.size()) return false;
+  if (a == b) return true;  // the usual case: the file holds the name as Pelorin writes it
+  return std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) { return FoldAscii(x) == FoldAscii(y); });
+}
+
+// The slot a name of that hash starts its probe at, in a table of a power-of-two size.
+size_t FirstSlot(size_t hash, size_t group, size_t mask) { return (hash ^ (group * 0x9E3779B97F4A7C15u)) & mask; }
 
 int HexDigit(wchar_t c) {
   if (c >= L'0' && c <= L'9') return c - L'0';
@@ -146,28 +162,32 @@ std::optional<int32_t> ParseProfileInteger(std::wstring_view text) {
   return static_cast<int32_t>(bits);
 }
 
-TProfileFile::TProfileFile(std::wstring_view text) {
+TProfileFile::TProfileFile(std::wstring text) : Text(std::move(text)) {
+  const std::wstring_view all = Text;
+  auto placeOf = [&](std::wstring_view part) { return TPlace{static_cast<size_t>(part.data() - all.data()), part.size()}; };
   Sections.emplace_back();
-  FirstSection.emplace(std::wstring(), 0);
-  TSection* section = &Sections.back();
   bool previousNameEmpty = false;  // the section's last key has an empty name
 
+  // A line ends at the nearer of the next CR and the next LF; each is searched for again only
+  // once the scan has passed it, so the text is read once.
+  size_t nextCr = all.find(L'\r'), nextLf = all.find(L'\n');  // npos when there is none
   size_t pos = 0;
-  while (pos < text.size()) {
-    size_t end = text.find_first_of(L"\r\n", pos);
-    if (end == std::wstring_view::npos) end = text.size();
-    std::wstring_view line = TrimBlanks(text.substr(pos, end - pos));
+  while (pos < all.size()) {
+    if (nextCr < pos) nextCr = all.find(L'\r', pos);
+    if (nextLf < pos) nextLf = all.find(L'\n', pos);
+    size_t end = std::min({nextCr, nextLf, all.size()});
+    std::wstring_view line = TrimBlanks(all.substr(pos, end - pos));
     pos = end + 1;
     if (line.empty()) continue;
 
     if (line.front() == L'[') {
       size_t close = line.rfind(L']');
       if (close != std::wstring_view::npos) {
-        std::wstring name(UpToZero(TrimBlanks(line.substr(1, close - 1))));
-        // A "[]" section never shadows the nameless one, which comes first.
-        FirstSection.try_emplace(Folded(name), Sections.size());
-        Sections.push_back(TSection{std::move(name), {}, {}, {}, std::wstring::npos});
-        section = &Sections.back();
+        Sections.back().EndKey = Keys.size();
+        TSection section;
+        section.Name = placeOf(UpToZero(TrimBlanks(line.substr(1, close - 1))));
+        section.FirstKey = Keys.size();
+        Sections.push_back(section);
         previousNameEmpty = false;
         continue;
       }
@@ -181,51 +201,113 @@ TProfileFile::TProfileFile(std::wstring_view text) {
       value = TrimBlanks(line.substr(equals + 1));
     }
     if (rawName.empty() && previousNameEmpty) continue;
-    TKey key{std::wstring(UpToZero(rawName)), std::nullopt};
-    if (value) key.Value = std::wstring(UpToZero(*value));
-    previousNameEmpty = key.Name.empty();
-    AddKey(*section, std::move(key));
+    std::wstring_view name = UpToZero(rawName);
+    TKey key;
+    key.Name = placeOf(name);
+    if (value) key.Value = placeOf(UpToZero(*value));
+    key.HasValue = value.has_value();
+    key.Listed = key.HasValue && !name.starts_with(L';');
+    key.Section = Sections.size() - 1;
+    if (key.Listed && name.empty() && Sections.back().ListEnd == SIZE_MAX) Sections.back().ListEnd = Keys.size();
+    previousNameEmpty = name.empty();
+    Keys.push_back(key);
   }
+  Sections.back().EndKey = Keys.size();
+  BuildIndexes();
 }
 
-void TProfileFile::AddKey(TSection& section, TKey key) {
-  std::wstring folded = Folded(key.Name);
-  size_t index = section.Keys.size();
-  section.FirstKey.try_emplace(folded, index);
-  if (key.Value.has_value() && !key.Name.starts_with(L';')) {
-    section.FirstListed.try_emplace(folded, index);
-    if (key.Name.empty() && section.ListEnd == std::wstring::npos) section.ListEnd = index;
+void TProfileFile::BuildIndexes() {
+  auto sized = [](size_t count) {
+    size_t size = 8;
+    while (size < 2 * count) size *= 2;
+    return TSlots(size, 0);
+  };
+  // Puts entry n in the table unless an earlier entry of the same group and folded name is there.
+  auto insert = [](TSlots& slots, size_t n, size_t hash, size_t group, auto sameAs) {
+    size_t mask = slots.size() - 1;
+    for (size_t slot = FirstSlot(hash, group, mask);; slot = (slot + 1) & mask) {
+      if (slots[slot] == 0) {
+        slots[slot] = n + 1;
+        return;
+      }
+      if (sameAs(slots[slot] - 1)) return;
+    }
+  };
+
+  SectionSlots = sized(Sections.size());
+  for (size_t i = 0; i < Sections.size(); ++i) {
+    TSection& s = Sections[i];
+    s.Hash = FoldedHash(View(s.Name));
+    // The nameless section comes first, so a "[]" section never shadows it.
+    insert(SectionSlots, i, s.Hash, 0, [&](size_t j) {
+      return Sections[j].Hash == s.Hash && FoldedEqual(View(Sections[j].Name), View(s.Name));
+    });
   }
-  section.Keys.push_back(std::move(key));
+
+  size_t listed = 0;
+  for (TKey& k : Keys) {
+    k.Hash = FoldedHash(View(k.Name));
+    listed += k.Listed ? 1 : 0;
+  }
+  KeySlots = sized(Keys.size());
+  ListedSlots = sized(listed);
+  for (size_t i = 0; i < Keys.size(); ++i) {
+    const TKey& k = Keys[i];
+    auto same = [&](size_t j) {
+      return Keys[j].Section == k.Section && Keys[j].Hash == k.Hash && FoldedEqual(View(Keys[j].Name), View(k.Name));
+    };
+    insert(KeySlots, i, k.Hash, k.Section, same);
+    if (k.Listed) insert(ListedSlots, i, k.Hash, k.Section, same);
+  }
 }
 
 const TProfileFile::TSection* TProfileFile::FindSection(std::wstring_view name, bool trimmed) const {
-  auto found = FirstSection.find(Folded(trimmed ? TrimBlanks(name) : name));
-  return found == FirstSection.end() ? nullptr : &Sections[found->second];
+  if (SectionSlots.empty()) return nullptr;  // moved from
+  if (trimmed) name = TrimBlanks(name);
+  size_t hash = FoldedHash(name), mask = SectionSlots.size() - 1;
+  for (size_t slot = FirstSlot(hash, 0, mask); SectionSlots[slot] != 0; slot = (slot + 1) & mask) {
+    const TSection& s = Sections[SectionSlots[slot] - 1];
+    if (s.Hash == hash && FoldedEqual(View(s.Name), name)) return &s;
+  }
+  return nullptr;
 }
 
-std::optional<std::wstring> TProfileFile::ReadString(std::wstring_view section, std::wstring_view key) const {
+const TProfileFile::TKey* TProfileFile::FindKey(const TSlots& slots, const TSection& section,
+                                                std::wstring_view name) const {
+  size_t group = static_cast<size_t>(&section - Sections.data());
+  size_t hash = FoldedHash(name), mask = slots.size() - 1;
+  for (size_t slot = FirstSlot(hash, group, mask); slots[slot] != 0; slot = (slot + 1) & mask) {
+    const TKey& k = Keys[slots[slot] - 1];
+    if (k.Section == group && k.Hash == hash && FoldedEqual(View(k.Name), name)) return &k;
+  }
+  return nullptr;
+}
+
+std::optional<std::wstring_view> TProfileFile::ReadView(std::wstring_view section, std::wstring_view key) const {
   const TSection* s = FindSection(section, true);
   std::wstring_view name = TrimBlanks(key);
   if (s == nullptr || name.empty()) return std::nullopt;
-  auto found = s->FirstKey.find(Folded(name));
-  if (found == s->FirstKey.end()) return std::nullopt;
-  const std::optional<std::wstring>& value = s->Keys[found->second].Value;
-  if (!value) return std::nullopt;
+  const TKey* found = FindKey(KeySlots, *s, name);
+  if (found == nullptr || !found->HasValue) return std::nullopt;
 
   constexpr size_t Room = ValueBufferChars - 1;
-  std::wstring_view v = *value;
+  std::wstring_view v = View(found->Value);
   if (v.size() >= 2 && (v[0] == L'"' || v[0] == L'\'') && v.back() == v[0]) {
-    std::wstring_view inner = v.substr(1);
-    std::wstring result(inner.substr(0, Room));
-    if (inner.size() <= ValueBufferChars) result.pop_back();
-    return result;
+    std::wstring_view inner = v.substr(1, Room);
+    // The closing mark takes the place of the last character that arrived.
+    if (v.size() - 1 <= ValueBufferChars) inner.remove_suffix(1);
+    return inner;
   }
-  return std::wstring(v.substr(0, Room));
+  return v.substr(0, Room);
+}
+
+std::optional<std::wstring> TProfileFile::ReadString(std::wstring_view section, std::wstring_view key) const {
+  std::optional<std::wstring_view> v = ReadView(section, key);
+  return v ? std::optional<std::wstring>(std::in_place, *v) : std::nullopt;
 }
 
 std::optional<int32_t> TProfileFile::ReadInteger(std::wstring_view section, std::wstring_view key) const {
-  std::optional<std::wstring> text = ReadString(section, key);
+  std::optional<std::wstring_view> text = ReadView(section, key);
   return text ? ParseProfileInteger(*text) : std::nullopt;
 }
 
@@ -240,31 +322,29 @@ bool TProfileFile::ReadBool(std::wstring_view section, std::wstring_view key, bo
 std::vector<std::wstring> TProfileFile::SectionNames() const {
   std::vector<std::wstring> names;
   for (size_t i = 1; i < Sections.size(); ++i)
-    if (!Sections[i].Name.empty()) names.push_back(Sections[i].Name);
+    if (Sections[i].Name.Length != 0) names.emplace_back(View(Sections[i].Name));
   return names;
 }
 
 bool TProfileFile::SectionExists(std::wstring_view section) const {
   const TSection* s = FindSection(section, true);
-  return s != nullptr && !s->Name.empty();
+  return s != nullptr && s->Name.Length != 0;
 }
 
 std::vector<std::wstring> TProfileFile::KeyNames(std::wstring_view section) const {
   std::vector<std::wstring> names;
   const TSection* s = FindSection(section, false);
   if (s == nullptr) return names;
-  for (size_t i = 0; i < s->Keys.size() && i < s->ListEnd; ++i) {
-    const TKey& k = s->Keys[i];
-    if (k.Value && !k.Name.starts_with(L';')) names.push_back(k.Name);
-  }
+  for (size_t i = s->FirstKey; i < s->EndKey && i < s->ListEnd; ++i)
+    if (Keys[i].Listed) names.emplace_back(View(Keys[i].Name));
   return names;
 }
 
 bool TProfileFile::KeyExists(std::wstring_view section, std::wstring_view key) const {
   const TSection* s = FindSection(section, false);
   if (s == nullptr) return false;
-  auto found = s->FirstListed.find(Folded(key));
-  return found != s->FirstListed.end() && found->second < s->ListEnd;
+  const TKey* found = FindKey(ListedSlots, *s, key);
+  return found != nullptr && static_cast<size_t>(found - Keys.data()) < s->ListEnd;
 }
 
 }  // namespace pelorin

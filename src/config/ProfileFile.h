@@ -1,9 +1,9 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "config/AnsiCodePage.h"
@@ -55,8 +55,8 @@ class TProfileFile {
  public:
   static constexpr size_t ValueBufferChars = 2048;
 
-  TProfileFile() = default;
-  explicit TProfileFile(std::wstring_view text);
+  TProfileFile() : TProfileFile(std::wstring()) {}
+  explicit TProfileFile(std::wstring text);
 
   // The value, or nothing where the call would give the default: no such section or key, or
   // a key line without "=". An empty key, which Pelorin never asks for, reads as nothing.
@@ -78,24 +78,43 @@ class TProfileFile {
   bool KeyExists(std::wstring_view section, std::wstring_view key) const;
 
  private:
+  // Names and values are kept as places in Text rather than copies: a big file then reads
+  // with a handful of allocations instead of several per line.
+  struct TPlace {
+    size_t At = 0;
+    size_t Length = 0;
+  };
   struct TKey {
-    std::wstring Name;
-    std::optional<std::wstring> Value;  // nothing for a line without "="
+    TPlace Name;
+    TPlace Value;
+    bool HasValue = false;  // false for a line without "="
+    bool Listed = false;    // has a value and is no comment
+    size_t Section = 0;
+    size_t Hash = 0;  // of the name, ASCII case folded
   };
   struct TSection {
-    std::wstring Name;
-    std::vector<TKey> Keys;
-    // Keys are found by name through these, so that a long file reads in linear time.
-    std::unordered_map<std::wstring, size_t> FirstKey;     // first key of each folded name
-    std::unordered_map<std::wstring, size_t> FirstListed;  // first listed key of each folded name
-    size_t ListEnd = std::wstring::npos;  // keys from here on fall behind an empty listed name
+    TPlace Name;
+    size_t Hash = 0;
+    size_t FirstKey = 0;  // its keys are Keys[FirstKey, EndKey)
+    size_t EndKey = 0;
+    size_t ListEnd = SIZE_MAX;  // keys from here on fall behind an empty listed name
   };
+  // Open addressing over entry numbers plus one (0 is a free slot); the first entry of each
+  // name wins, as the system's reader finds the first line.
+  using TSlots = std::vector<size_t>;
+
+  std::wstring_view View(TPlace p) const { return std::wstring_view(Text).substr(p.At, p.Length); }
   // Reads trim blanks off the section asked for; the listing of keys does not.
   const TSection* FindSection(std::wstring_view name, bool trimmed) const;
-  void AddKey(TSection& section, TKey key);
+  const TKey* FindKey(const TSlots& slots, const TSection& section, std::wstring_view name) const;
+  // The value as the 2048-character buffer of the call delivers it, quotes taken off.
+  std::optional<std::wstring_view> ReadView(std::wstring_view section, std::wstring_view key) const;
+  void BuildIndexes();
 
+  std::wstring Text;
   std::vector<TSection> Sections;  // [0] is the nameless section of the lines before any header
-  std::unordered_map<std::wstring, size_t> FirstSection;
+  std::vector<TKey> Keys;          // in file order, so each section's keys are one run
+  TSlots SectionSlots, KeySlots, ListedSlots;
 };
 
 }  // namespace pelorin

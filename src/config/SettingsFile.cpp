@@ -1,11 +1,34 @@
 #include "config/SettingsFile.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 namespace pelorin {
 namespace {
 
-std::wstring Numbered(std::wstring_view key, int n) { return std::wstring(key) + std::to_wstring(n); }
+// "Command12" and the like without a heap allocation: a load asks for hundreds of them.
+class Numbered {
+ public:
+  template <size_t N>
+  Numbered(const wchar_t (&key)[N], int n) : Length(N - 1) {
+    static_assert(N - 1 + 10 <= sizeof(Text) / sizeof(wchar_t), "room for the key and any int");
+    std::copy_n(key, N - 1, Text);
+    wchar_t digits[10];
+    size_t count = 0;
+    auto u = static_cast<unsigned>(n);  // the rows and columns count from 0 up
+    do {
+      digits[count++] = static_cast<wchar_t>(L'0' + u % 10);
+      u /= 10;
+    } while (u != 0);
+    while (count > 0) Text[Length++] = digits[--count];
+  }
+  operator std::wstring_view() const { return {Text, Length}; }
+
+ private:
+  wchar_t Text[32];
+  size_t Length;
+};
 
 // (a - b) div 2 without overflow for any stored width.
 int HalfDifference(int a, int b) { return static_cast<int>((static_cast<int64_t>(a) - b) / 2); }
@@ -13,6 +36,7 @@ int HalfDifference(int a, int b) { return static_cast<int>((static_cast<int64_t>
 // Collects the text one section at a time.
 class TIniText {
  public:
+  TIniText() { Text.reserve(4096); }  // a file with no tables is about 900 characters
   void Section(std::wstring_view name) {
     Text += L'[';
     Text += name;

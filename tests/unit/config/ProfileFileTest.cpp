@@ -114,6 +114,45 @@ TEST(ProfileFile, AnEmptyNameRightAfterAnotherIsDropped) {
   EXPECT_TRUE(plain.KeyNames(L"S").empty());
 }
 
+// Thousands of names in one table: every one is found, names that differ in ASCII case only
+// still give the first line, and a copy or a moved file answers alike.
+TEST(ProfileFile, AFileOfThousandsOfKeysReadsEveryOne) {
+  std::wstring text;
+  for (int s = 0; s < 40; ++s) {
+    text += L"[Sec" + std::to_wstring(s) + L"]\r\n";
+    for (int k = 0; k < 150; ++k) {
+      text += L"Key" + std::to_wstring(k) + L"=" + std::to_wstring(s) + L"." + std::to_wstring(k) + L"\r\n";
+      if (k % 50 == 7) text += L"KEY" + std::to_wstring(k) + L"=shadowed\r\n";
+    }
+  }
+  text += L"[SEC7]\r\nKey1=never read\r\nOnly=here\r\n";
+  TProfileFile file(text);
+
+  for (int s = 0; s < 40; ++s)
+    for (int k = 0; k < 150; ++k)
+      ASSERT_EQ(file.ReadString(L"sec" + std::to_wstring(s), L"key" + std::to_wstring(k)),
+                std::to_wstring(s) + L"." + std::to_wstring(k))
+          << s << " " << k;
+  EXPECT_EQ(file.ReadString(L"Sec7", L"Only"), Absent) << "the second [SEC7] is never seen";
+  EXPECT_EQ(file.KeyNames(L"Sec3").size(), 153u) << "the listing keeps lines whose names repeat";
+  EXPECT_TRUE(file.KeyExists(L"Sec3", L"kEY57"));
+  EXPECT_FALSE(file.KeyExists(L"Sec3", L"Key150"));
+  EXPECT_EQ(file.SectionNames().size(), 41u);
+
+  TProfileFile copy = file;
+  TProfileFile moved = std::move(file);
+  for (const TProfileFile* f : {&copy, &moved}) {
+    EXPECT_EQ(f->ReadString(L"Sec39", L"Key149"), L"39.149");
+    EXPECT_TRUE(f->KeyExists(L"Sec0", L"Key0"));
+  }
+  // A text this short is held inside the string object itself, which a move does not carry over.
+  TProfileFile small(L"k=1");
+  TProfileFile smallMoved(std::move(small));
+  small = TProfileFile(L"k=2");
+  EXPECT_EQ(smallMoved.ReadString(L"", L"k"), L"1");
+  EXPECT_EQ(small.ReadString(L"", L"k"), L"2");
+}
+
 TEST(ProfileInteger, DecimalOrHexadecimalElseNotANumber) {
   struct Case {
     std::wstring Text;
