@@ -41,6 +41,7 @@ void TSoakRun::Pump() {
   }
   // The driver's own log of arrivals is not needed: what passed is counted by the hook.
   Driver->Clear();
+  EventsNow = Sent.Total;
 }
 
 void TSoakRun::SendMoves(const std::vector<POINT>& points, const std::vector<DWORD>& gaps, bool shake) {

@@ -101,8 +101,22 @@ void TSoakRun::BigBurst() {
     CopyText(text, Copies.Big);
     copied += text.size() * 2;
     e2e::WaitFor([] { return false; }, 300);
-    if (i % 5 == 4) TrackClp(ReadClpFigures(Folder + L"Pelorin.clp"));
   }
+  // Quiet now, as after a user's burst of copies: Pelorin saves the full history, which the
+  // limits must show in Pelorin.clp.
+  TClpFigures clp;
+  if (!e2e::WaitFor(
+          [&] {
+            clp = ReadClpFigures(Folder + L"Pelorin.clp");
+            return clp.Readable && clp.DataBytesButNewest > needed / 2;
+          },
+          60000))
+    Anomaly("after a burst of big copies Pelorin.clp did not fill up (" + std::to_string(clp.FileBytes >> 20) + " MB)");
+  TrackClp(clp);
+  std::printf("[ burst    ] after %llu events: %d items, %.1f MB of data besides the newest, Pelorin.clp %.1f MB\n",
+              static_cast<unsigned long long>(Sent.Total), clp.Items,
+              static_cast<double>(clp.DataBytesButNewest) / 1048576.0, static_cast<double>(clp.FileBytes) / 1048576.0);
+  std::fflush(stdout);
 }
 
 }  // namespace pelorin::soak

@@ -181,15 +181,9 @@ bool TSoakRun::PhaseOffOn(bool offByChord) {
   // A batch while Pelorin is off: everything arrives, nothing fires.
   if (!Driver->Activate()) return false;
   ReturnToBlank(1100);
-  const TCounterSnapshot before = Counter.Read();
-  const TPassCounts expected = Model->Passed();
-  const TFireCounts fired = Model->Fired();
-  const std::vector<uint64_t> markers = MarkerLines();
+  const TBatchStart start = BeginBatch();
   RunBatch(Roll(150, 300));
-  if (Sync()) {
-    WaitForFires();
-    CompareBatch(before, expected, fired, markers);
-  }
+  EndBatch(start);
   ++BatchesOff;
 
   if (!ShowMainWindowBySecondStart() ||

@@ -112,8 +112,26 @@ void TSoakRun::Report(const TSample& warm, const TSample& middle, const TSample&
       static_cast<unsigned long long>(counts.ForeignKeys), static_cast<unsigned long long>(counts.ForeignMouse),
       static_cast<unsigned long long>(counts.Probes));
 
+  const TGuiWatch::TFigures gui = GuiWatch.Read();
+  out("Pelorin's GUI thread (it runs the hooks), asked %llu times: longest answer %lu ms, %llu answers over 250 ms, "
+      "%llu over 1 s\n",
+      static_cast<unsigned long long>(gui.Asked), gui.LongestMs, static_cast<unsigned long long>(gui.Over250Ms),
+      static_cast<unsigned long long>(gui.Over1s));
+  for (const std::string& s : gui.Stalls) out("  %s\n", s.c_str());
   out("\nhook restarts: %llu\n", static_cast<unsigned long long>(Restarts));
   for (const std::string& e : ProcessEvents) out("  %s\n", e.c_str());
+  // The working set's trend over the checkpoints from the warm-up on: a least-squares line.
+  if (Checkpoints.size() >= 3) {
+    double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (const TSample& s : Checkpoints) {
+      const double x = static_cast<double>(s.Events) / 100000.0, y = s.Process.WorkingSetMb;
+      n += 1, sx += x, sy += y, sxx += x * x, sxy += x * y;
+    }
+    const double slope = n * sxx - sx * sx != 0 ? (n * sxy - sx * sy) / (n * sxx - sx * sx) : 0;
+    out("\nworking set at the checkpoints (same history each time):");
+    for (const TSample& s : Checkpoints) out(" %.1f", s.Process.WorkingSetMb);
+    out(" MB; trend %+.2f MB per 100,000 events\n", slope);
+  }
   out("\nfigures over time (handles: %s; GDI: %s; USER: %s):\n", end.Process.HandleMethod, end.Process.GdiMethod,
       end.Process.UserMethod);
   for (const TSample& s : Samples) PrintSample(s);

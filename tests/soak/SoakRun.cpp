@@ -50,6 +50,7 @@ void TSoakRun::SetUp() {
 }
 
 void TSoakRun::TearDown() {
+  GuiWatch.Stop();
   e2e::TScenario::TearDown();
   Counter.Stop();
   Driver.reset();
@@ -77,25 +78,42 @@ bool TSoakRun::Sync() {
   return false;
 }
 
-void TSoakRun::WaitForFires() {
-  // The command thread works after the hooks: every firing the rules expect is waited for.
+TSoakRun::TBatchStart TSoakRun::BeginBatch() const {
+  return {Counter.Read(), Model->Passed(), Model->Fired(), MarkerLines()};
+}
+
+void TSoakRun::EndBatch(const TBatchStart& start) {
+  if (!Sync()) return;
+  WaitForFires(start);
+  CompareBatch(start);
+}
+
+void TSoakRun::WaitForFires(const TBatchStart& start) {
+  // The command thread works after the hooks: every firing the rules expect of this batch is
+  // waited for (a batch that fired one too few waits out the deadline once).
   WaitFor(
       [&] {
         const TCounterSnapshot s = Counter.Read();
         const std::vector<uint64_t> markers = MarkerLines();
+        const TFireCounts& fired = Model->Fired();
         for (size_t r = 0; r < Config.Rows.size(); ++r) {
           const TRowKind kind = Config.Rows[r].Kind;
           if ((kind == TRowKind::Replay || kind == TRowKind::Marker) &&
-              SeenFires(static_cast<int>(r), s, markers) < Model->Fired().Rows[r])
+              SeenFires(static_cast<int>(r), s, markers) - SeenFires(static_cast<int>(r), start.Counts, start.Markers) <
+                  fired.Rows[r] - start.Fired.Rows[r])
             return false;
         }
-        return s.MarkedWheelUp >= Model->Fired().WheelNotchUp && s.MarkedWheelDown >= Model->Fired().WheelNotchDown;
+        return s.MarkedWheelUp + s.MarkedWheelDown - start.Counts.MarkedWheelUp - start.Counts.MarkedWheelDown >=
+               fired.WheelNotchUp + fired.WheelNotchDown - start.Fired.WheelNotchUp - start.Fired.WheelNotchDown;
       },
       FireDeadlineMs);
 }
 
-void TSoakRun::CompareBatch(const TCounterSnapshot& before, const TPassCounts& expectedBefore,
-                            const TFireCounts& firedBefore, const std::vector<uint64_t>& markersBefore) {
+void TSoakRun::CompareBatch(const TBatchStart& start) {
+  const TCounterSnapshot& before = start.Counts;
+  const TPassCounts& expectedBefore = start.Expected;
+  const TFireCounts& firedBefore = start.Fired;
+  const std::vector<uint64_t>& markersBefore = start.Markers;
   const TCounterSnapshot after = Counter.Read();
   const std::vector<uint64_t> markersAfter = MarkerLines();
   const TPassCounts& expected = Model->Passed();
@@ -202,6 +220,7 @@ void TSoakRun::CheckPelorin() {
       Pelorin = Started.back().get();
       if (!Pelorin->Attach(others[0].Pid) || !Pelorin->WaitUntilRunning()) Crashed = true;
       Watch = std::make_unique<TProcessWatch>(others[0].Pid);
+      GuiWatch.SetWindow(Pelorin->Window());
       Model->PelorinRestarted();
     }
     std::printf("[ process  ] %s\n", ProcessEvents.back().c_str());
@@ -258,7 +277,7 @@ void TSoakRun::PrintSample(const TSample& s) {
 TSample TSoakRun::Checkpoint(const std::string& label) {
   // The same history at every checkpoint, so that what it holds is not what is measured:
   // small texts enough to push every earlier item out.
-  if (Sync()) WaitForFires();
+  Sync();
   std::wstring last;
   for (int i = 0; i < Config.CountLimit + 10; ++i) {
     last = SmallText("checkpoint " + label);
@@ -311,6 +330,7 @@ void TSoakRun::Run() {
   Pelorin = StartPelorin(L"autorun");
   ASSERT_NE(Pelorin, nullptr);
   Watch = std::make_unique<TProcessWatch>(Pelorin->Pid());
+  GuiWatch.Start(Pelorin->Window());
   ASSERT_TRUE(Driver->Activate());
   StartTick = ::GetTickCount64();
   SendMoves({{(Blank.left + Blank.right) / 2, (Blank.top + Blank.bottom) / 2}}, {1000}, false);
@@ -320,7 +340,8 @@ void TSoakRun::Run() {
   PrintSample(start);
 
   const uint64_t target = Options.Events;
-  const uint64_t warmAt = target / 10, middleAt = target / 2;
+  // A checkpoint at every tenth of the run: the first ends the warm-up, the fifth is the middle.
+  int checkpointsDone = 0;
   const uint64_t sampleEvery = std::max<uint64_t>(target / 20, 1);
   const uint64_t phases = std::clamp<uint64_t>(target / 8000, 7, 200);
   const uint64_t phaseEvery = std::max<uint64_t>(target / phases, 1);
@@ -330,10 +351,21 @@ void TSoakRun::Run() {
   uint64_t nextSample = sampleEvery, nextPhase = phaseEvery / 2;
   int phase = 0;
   std::optional<TSample> warm, middle;
+  auto checkpoint = [&] {
+    ++checkpointsDone;
+    const std::string label = checkpointsDone == 1    ? "after warm-up"
+                              : checkpointsDone == 5  ? "middle"
+                              : checkpointsDone == 10 ? "end"
+                                                      : std::to_string(checkpointsDone * 10) + " %";
+    TSample s = Checkpoint(label);
+    Checkpoints.push_back(s);
+    if (checkpointsDone == 1) warm = s;
+    if (checkpointsDone == 5) middle = s;
+    return s;
+  };
 
   while (Sent.Total < target && !Crashed) {
-    if (!warm && Sent.Total >= warmAt) warm = Checkpoint("after warm-up");
-    if (!middle && Sent.Total >= middleAt) middle = Checkpoint("middle");
+    if (checkpointsDone < 9 && Sent.Total >= target * static_cast<uint64_t>(checkpointsDone + 1) / 10) checkpoint();
     if (!bursts.empty() && Sent.Total >= bursts.front()) {
       bursts.erase(bursts.begin());
       BigBurst();
@@ -347,10 +379,7 @@ void TSoakRun::Run() {
       WindowPhase(phase++ % 7);
       nextPhase += phaseEvery;
     }
-    const TCounterSnapshot before = Counter.Read();
-    const TPassCounts expected = Model->Passed();
-    const TFireCounts fired = Model->Fired();
-    const std::vector<uint64_t> markers = MarkerLines();
+    const TBatchStart start = BeginBatch();
     const int budget = static_cast<int>(std::min<uint64_t>(static_cast<uint64_t>(Roll(250, 450)), target - Sent.Total));
     const ULONGLONG batchStart = ::GetTickCount64();
     const uint64_t batchFirst = Sent.Total;
@@ -358,21 +387,20 @@ void TSoakRun::Run() {
     RunBatch(budget / 2);
     CopySomething();
     RunBatch(budget - budget / 2);
-    if (Sync()) {
-      WaitForFires();
-      CompareBatch(before, expected, fired, markers);
-    }
+    EndBatch(start);
     Driver->SetEditText(L"");
     ++Batches;
     BatchEvents += Sent.Total - batchFirst;
     BatchMs += ::GetTickCount64() - batchStart;
     CheckPelorin();
   }
-  if (!warm) warm = Checkpoint("after warm-up");
-  if (!middle) middle = Checkpoint("middle");
-  const TSample end = Crashed ? Measure("end") : Checkpoint("end");
+  while (!Crashed && checkpointsDone < 9) checkpoint();
+  const TSample end = Crashed ? Measure("end") : checkpoint();
+  if (!warm) warm = end;
+  if (!middle) middle = end;
   Pause(1000);
   const std::vector<int> heldRunning = HeldKeys();
+  GuiWatch.Stop();
   const std::optional<DWORD> exitCode = Crashed ? std::nullopt : Pelorin->Close();
   const std::vector<int> heldAfter = HeldKeys();
   TrackClp(ReadClpFigures(Folder + L"Pelorin.clp"));

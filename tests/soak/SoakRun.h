@@ -16,6 +16,7 @@
 #include "E2eSupport.h"
 #include "SoakConfig.h"
 #include "SoakCounter.h"
+#include "SoakGuiWatch.h"
 #include "SoakMetrics.h"
 #include "SoakModel.h"
 
@@ -107,10 +108,19 @@ class TSoakRun : public e2e::TScenario {
   void Anomaly(const std::string& text);
 
   // ---- sync points, checks and figures (SoakRun.cpp)
+  // Where a batch began: what had passed and fired, and what the rules expected, by then.
+  struct TBatchStart {
+    TCounterSnapshot Counts;
+    TPassCounts Expected;
+    TFireCounts Fired;
+    std::vector<uint64_t> Markers;
+  };
+  TBatchStart BeginBatch() const;
+  // The sync point that ends a batch, the wait for its firings, and the comparison.
+  void EndBatch(const TBatchStart& start);
   bool Sync();
-  void WaitForFires();
-  void CompareBatch(const TCounterSnapshot& before, const TPassCounts& expectedBefore,
-                    const TFireCounts& firedBefore, const std::vector<uint64_t>& markersBefore);
+  void WaitForFires(const TBatchStart& start);
+  void CompareBatch(const TBatchStart& start);
   std::vector<uint64_t> MarkerLines() const;
   uint64_t SeenFires(int row, const TCounterSnapshot& s, const std::vector<uint64_t>& markers) const;
   void CheckPelorin();
@@ -126,6 +136,8 @@ class TSoakRun : public e2e::TScenario {
   TSoakConfig Config;
   std::unique_ptr<TSoakModel> Model;
   TSoakCounter Counter;
+  std::atomic<uint64_t> EventsNow{0};  // Sent.Total for the GUI watch's thread
+  TGuiWatch GuiWatch{EventsNow};
   std::unique_ptr<e2e::TDriverWindow> Driver;
   std::unique_ptr<TProcessWatch> Watch;
   e2e::TPelorin* Pelorin = nullptr;
@@ -167,6 +179,7 @@ class TSoakRun : public e2e::TScenario {
   uint64_t ClpMaxFileBytes = 0, ClpMaxDataBytes = 0;
 
   std::vector<TSample> Samples;
+  std::vector<TSample> Checkpoints;
 };
 
 }  // namespace pelorin::soak
