@@ -70,7 +70,7 @@ TProcessFigures TProcessWatch::Measure() {
   }
   f.Gdi = GdiObjects(f.GdiMethod);
   f.User = UserObjects(f.UserMethod);
-  f.UnixRssMb = UnixRss();
+  UnixRss(f);
   return f;
 }
 
@@ -159,7 +159,7 @@ long TProcessWatch::UserObjects(const char*& method) {
   return count.Windows;
 }
 
-std::optional<double> TProcessWatch::UnixRss() {
+void TProcessWatch::UnixRss(TProcessFigures& f) {
   // Under Wine the Linux process behind a Windows one shows its command line in /proc, which
   // the Z: drive reaches. Wine does not tell which Linux process it is: the one whose command
   // line names the executable with "autorun" is taken, once, and only when it is the only one.
@@ -167,14 +167,14 @@ std::optional<double> TProcessWatch::UnixRss() {
     ProcSearched = true;
     wchar_t image[MAX_PATH * 2] = {};
     DWORD size = MAX_PATH * 2;
-    if (!::QueryFullProcessImageNameW(Process, 0, image, &size)) return std::nullopt;
+    if (!::QueryFullProcessImageNameW(Process, 0, image, &size)) return;
     std::wstring name(image, size);
     name = name.substr(name.find_last_of(L"\\/") + 1);
     std::string wanted(name.begin(), name.end());
     int matches = 0;
     WIN32_FIND_DATAW found{};
     HANDLE search = ::FindFirstFileW(L"Z:\\proc\\*", &found);
-    if (search == INVALID_HANDLE_VALUE) return std::nullopt;
+    if (search == INVALID_HANDLE_VALUE) return;
     do {
       std::wstring dir = found.cFileName;
       if (dir.empty() || dir.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
@@ -189,11 +189,15 @@ std::optional<double> TProcessWatch::UnixRss() {
     ::FindClose(search);
     if (matches != 1) ProcStatus.clear();
   }
-  if (ProcStatus.empty()) return std::nullopt;
-  std::string status = ReadSmallFile(ProcStatus);
-  size_t at = status.find("VmRSS:");
-  if (at == std::string::npos) return std::nullopt;
-  return std::stod(status.substr(at + 6)) / 1024.0;
+  if (ProcStatus.empty()) return;
+  const std::string status = ReadSmallFile(ProcStatus);
+  auto field = [&](const char* name) -> std::optional<double> {
+    const size_t at = status.find(name);
+    if (at == std::string::npos) return std::nullopt;
+    return std::stod(status.substr(at + std::strlen(name))) / 1024.0;
+  };
+  f.UnixRssMb = field("VmRSS:");
+  f.UnixAnonMb = field("RssAnon:");
 }
 
 TClpFigures ReadClpFigures(const std::wstring& path) {

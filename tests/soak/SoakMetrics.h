@@ -13,7 +13,10 @@ struct TProcessFigures {
   bool Alive = false;
   double WorkingSetMb = 0;
   double PeakWorkingSetMb = 0;
-  std::optional<double> UnixRssMb;  // VmRSS of the Wine process behind it, when found
+  // VmRSS of the Wine process behind it, when found, and its anonymous part (heap and other
+  // private memory, without the pages of the mapped program and libraries).
+  std::optional<double> UnixRssMb;
+  std::optional<double> UnixAnonMb;
   long Handles = -1;
   long Gdi = -1;
   long User = -1;
@@ -37,7 +40,7 @@ class TProcessWatch {
   long HandlesFromProcessList() const;
   long GdiObjects(const char*& method);
   long UserObjects(const char*& method);
-  std::optional<double> UnixRss();
+  void UnixRss(TProcessFigures& f);
 
   DWORD ProcessId;
   HANDLE Process = nullptr;

@@ -120,18 +120,26 @@ void TSoakRun::Report(const TSample& warm, const TSample& middle, const TSample&
   for (const std::string& s : gui.Stalls) out("  %s\n", s.c_str());
   out("\nhook restarts: %llu\n", static_cast<unsigned long long>(Restarts));
   for (const std::string& e : ProcessEvents) out("  %s\n", e.c_str());
-  // The working set's trend over the checkpoints from the warm-up on: a least-squares line.
-  if (Checkpoints.size() >= 3) {
+  // The trend over the checkpoints from the warm-up on: a least-squares line.
+  auto trend = [&](const char* what, auto value) {
     double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+    std::string values;
     for (const TSample& s : Checkpoints) {
-      const double x = static_cast<double>(s.Events) / 100000.0, y = s.Process.WorkingSetMb;
-      n += 1, sx += x, sy += y, sxx += x * x, sxy += x * y;
+      const std::optional<double> y = value(s);
+      if (!y) return;
+      const double x = static_cast<double>(s.Events) / 100000.0;
+      n += 1, sx += x, sy += *y, sxx += x * x, sxy += x * *y;
+      char text[16];
+      std::snprintf(text, sizeof text, " %.1f", *y);
+      values += text;
     }
-    const double slope = n * sxx - sx * sx != 0 ? (n * sxy - sx * sy) / (n * sxx - sx * sx) : 0;
-    out("\nworking set at the checkpoints (same history each time):");
-    for (const TSample& s : Checkpoints) out(" %.1f", s.Process.WorkingSetMb);
-    out(" MB; trend %+.2f MB per 100,000 events\n", slope);
-  }
+    if (n < 3 || n * sxx - sx * sx == 0) return;
+    out("%s at the checkpoints (same history each time):%s MB; trend %+.2f MB per 100,000 events\n", what,
+        values.c_str(), (n * sxy - sx * sy) / (n * sxx - sx * sx));
+  };
+  out("\n");
+  trend("working set", [](const TSample& s) { return std::optional<double>(s.Process.WorkingSetMb); });
+  trend("anonymous memory of the Wine process", [](const TSample& s) { return s.Process.UnixAnonMb; });
   out("\nfigures over time (handles: %s; GDI: %s; USER: %s):\n", end.Process.HandleMethod, end.Process.GdiMethod,
       end.Process.UserMethod);
   for (const TSample& s : Samples) PrintSample(s);

@@ -265,11 +265,13 @@ TSample TSoakRun::Measure(const std::string& label) {
 
 void TSoakRun::PrintSample(const TSample& s) {
   const TProcessFigures& p = s.Process;
+  std::string unix;
+  if (p.UnixRssMb) unix += ", VmRSS " + std::to_string(static_cast<int>(*p.UnixRssMb + 0.5)) + " MB";
+  if (p.UnixAnonMb) unix += ", anonymous " + std::to_string(static_cast<int>(*p.UnixAnonMb + 0.5)) + " MB";
   std::printf("[ sample   ] %-14s %9llu events %s  working set %6.1f MB (peak %6.1f%s)  handles %ld  "
               "GDI %ld  windows %ld  history %d items, Pelorin.clp %.1f MB\n",
               s.Label.c_str(), static_cast<unsigned long long>(s.Events), Clock(s.Seconds).c_str(), p.WorkingSetMb,
-              p.PeakWorkingSetMb,
-              p.UnixRssMb ? (", VmRSS " + std::to_string(static_cast<int>(*p.UnixRssMb + 0.5)) + " MB").c_str() : "",
+              p.PeakWorkingSetMb, unix.c_str(),
               p.Handles, p.Gdi, p.User, s.Clp.Items, static_cast<double>(s.Clp.FileBytes) / 1048576.0);
   std::fflush(stdout);
 }
