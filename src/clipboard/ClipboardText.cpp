@@ -59,6 +59,23 @@ std::vector<uint8_t> ToUtf16Bytes(const std::wstring& text) {
   return bytes;
 }
 
+// Copies the first n bytes of from over to; true when that changed anything.
+bool CopyChanged(std::vector<uint8_t>& to, const uint8_t* from, size_t n) {
+  if (n == 0 || std::equal(from, from + n, to.begin())) return false;  // an empty text has no buffer
+  std::memcpy(to.data(), from, n);
+  return true;
+}
+
+// A text made by widening ANSI bytes holds no unit above 0xFF.
+bool Latin1Units(const std::vector<uint8_t>& unicode) {
+  for (size_t i = 0; i + 1 < unicode.size() && Unit(unicode, i) != 0; i += 2)
+    if (unicode[i + 1] != 0) return false;
+  return true;
+}
+
+// The first sign of a damaged text ends the step. A conversion that gives the same bytes
+// again repaired nothing: a character the code page lacks is a '?' either way, and a letter
+// it holds at its own number looks like a wrongly widened one. Either way the text was right.
 bool RepairPair(std::vector<uint8_t>& ansiText, std::vector<uint8_t>& unicode, const AnsiCodePagePort& ansi) {
   for (size_t k = 0; k < ansiText.size(); ++k) {
     uint8_t a = ansiText[k];
@@ -66,17 +83,17 @@ bool RepairPair(std::vector<uint8_t>& ansiText, std::vector<uint8_t>& unicode, c
     if (a == '?' && u != '?') {
       std::string converted = ansi.ToAnsi(Utf16Units(unicode, 0));
       size_t n = std::min(converted.size(), ansiText.size() - 1);
-      if (n != 0) std::memcpy(ansiText.data(), converted.data(), n);  // an empty text has no buffer
-      return true;
+      return CopyChanged(ansiText, reinterpret_cast<const uint8_t*>(converted.data()), n);
     }
-    if (a >= 0xC0 && u == a) {
+    // Only a text that could have been widened from the ANSI bytes: a Cyrillic letter in it
+    // would be lost to the code page's '?'.
+    if (a >= 0xC0 && u == a && Latin1Units(unicode)) {
       auto end = std::find(ansiText.begin(), ansiText.end(), uint8_t{0});
       std::string_view bytes(reinterpret_cast<const char*>(ansiText.data()),
                              static_cast<size_t>(end - ansiText.begin()));
       std::vector<uint8_t> converted = ToUtf16Bytes(ansi.FromAnsi(bytes));
       size_t n = std::min(converted.size(), unicode.size() - 2);
-      if (n != 0) std::memcpy(unicode.data(), converted.data(), n);
-      return true;
+      return CopyChanged(unicode, converted.data(), n);
     }
   }
   return false;

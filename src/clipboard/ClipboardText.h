@@ -15,7 +15,9 @@ std::wstring ClipboardItemText(const TClipboardDataItem& item, const AnsiCodePag
 std::wstring TrimKeyText(std::wstring text);
 
 // Repairs a CF_TEXT that lost characters, or a CF_UNICODETEXT made with the wrong code page,
-// in place. True when one repair was made (the first ends the step).
+// in place. True when one repair changed the text (the first sign of damage ends the step);
+// a conversion that gives the same bytes, or a Unicode text with characters beyond U+00FF
+// taken for a widened one, is no repair and leaves both texts as they were.
 bool TextFixUp(TClipboardData& snapshot, const AnsiCodePagePort& ansi);
 
 // The 9th decimal of Time, written with 14 decimals, moved to its even/odd partner, so that a

@@ -114,8 +114,9 @@ void TCustomInputThread::Dispatch(int32_t code, const std::wstring& commandText)
       L.System.ShellExecute(cmd.File, cmd.Parameters, CommandFolder(cmd.File));
       break;
     }
-    case ActionWheelNotch:
-      L.Input.SendWheel(L.MouseHook.LastWheelUp(), true);
+    case ActionWheelNotchDown:
+    case ActionWheelNotchUp:
+      L.Input.SendWheel(code == ActionWheelNotchUp, true);
       break;
     case ActionAutoSwitchCheck:
       if (L.Layout != nullptr) L.Layout->AutoSwitchCheck();

@@ -11,7 +11,6 @@
 #include "commands/Brightness.h"
 #include "commands/Volume.h"
 #include "input/CustomInputTable.h"
-#include "input/MouseHook.h"
 #include "tracked/SyntheticInput.h"
 
 namespace pelorin {
@@ -67,7 +66,6 @@ class TCustomInputThread {
   struct Links {
     const TCustomInputTable& Table;
     TSharedState& Shared;
-    const TMouseHook& MouseHook;
     TSyntheticInput& Input;
     NotePort& Notes;
     VolumePort& Volume;

@@ -166,7 +166,7 @@ HookVerdict TMouseHook::OnWheel(const MouseEvent& e) noexcept {
     bool up = HighWord(e.MouseData) > 0;
     if (gap > 500) WheelSeriesStart = e.Time;
     if (gap < 100 && TimeDiff(e.Time, WheelSeriesStart) > 300 && up != WheelUp.load(std::memory_order_relaxed)) {
-      Shared.PostAction(ActionWheelNotch);
+      Shared.PostAction(WheelUp.load(std::memory_order_relaxed) ? ActionWheelNotchUp : ActionWheelNotchDown);
       LastWheelTime = e.Time;
       return HookVerdict::Eat;
     }

@@ -17,7 +17,9 @@ namespace pelorin::e2e {
 std::wstring HarnessFolder;
 std::wstring PelorinExePath;
 
-std::wstring RunsFolder() { return HarnessFolder + L"E2eRuns\\"; }
+std::wstring RunsFolderName = L"E2eRuns";
+
+std::wstring RunsFolder() { return HarnessFolder + RunsFolderName + L"\\"; }
 
 // ---------------------------------------------------------------- waiting
 
@@ -272,6 +274,13 @@ bool TPelorin::Start(const std::wstring& exePath, const std::wstring& parameters
   }
   ::CloseHandle(Info.hThread);
   Info.hThread = nullptr;
+  return true;
+}
+
+bool TPelorin::Attach(DWORD pid) {
+  Info.hProcess = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+  if (Info.hProcess == nullptr) return false;
+  Info.dwProcessId = pid;
   return true;
 }
 

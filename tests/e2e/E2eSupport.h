@@ -21,7 +21,9 @@ namespace pelorin::e2e {
 // and the Pelorin.exe under test.
 extern std::wstring HarnessFolder;
 extern std::wstring PelorinExePath;
-// Scenario folders are made under this one; they stay after the run for a look at the files.
+// Scenario folders are made under this one (RunsFolderName beside the driver); they stay
+// after the run for a look at the files.
+extern std::wstring RunsFolderName;
 std::wstring RunsFolder();
 
 // ---------------------------------------------------------------- waiting
@@ -162,6 +164,9 @@ class TPelorin {
   // Starts exePath with these parameters; with a desktop handle the process inherits it as its
   // desktop. False, with a failure recorded, when the process did not start.
   bool Start(const std::wstring& exePath, const std::wstring& parameters, HANDLE inheritedDesktop = nullptr);
+  // Takes over a process started by someone else (a Pelorin that restarted itself), to wait
+  // for it and end it like one started here; false when it cannot be opened.
+  bool Attach(DWORD pid);
   // Waits for its main window, then for its GUI thread to wait for input: the hooks are
   // installed before its message loop starts.
   bool WaitUntilRunning();

@@ -443,7 +443,7 @@ bool TPelorinApp::Start() {
       TLayoutSwitcher::Links{shared, TypedChars, KeyboardHook->PressedKeys(), *Input, *NoteSender, Layouts});
   Switcher->SetOptions(Cfg.AutoLayoutCheck, Cfg.AutoLayoutTrack);
   CmdThread = std::make_unique<TCustomInputThread>(TCustomInputThread::Links{
-      *Table, shared, *MouseHook, *Input, *NoteSender, Volume, *Brightness, *CommandSystem, Dispatcher, *this,
+      *Table, shared, *Input, *NoteSender, Volume, *Brightness, *CommandSystem, Dispatcher, *this,
       Switcher.get()});
   Worker->Start();
   CmdThread->Start();

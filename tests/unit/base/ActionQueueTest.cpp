@@ -50,8 +50,8 @@ TEST(ActionQueue, AutoSwitchChecksCoalesceOnlyWhileOneIsWaiting) {
       {"a row between", {Check, 3, Check}, {Push::Queued, Push::Queued, Push::Coalesced}, {Check, 3}},
       {"rows around", {1, Check, 2, Check, 3}, {Push::Queued, Push::Queued, Push::Queued, Push::Coalesced,
                                                 Push::Queued}, {1, Check, 2, 3}},
-      {"other fixed codes repeat", {ActionWheelNotch, ActionWheelNotch}, {Push::Queued, Push::Queued},
-       {ActionWheelNotch, ActionWheelNotch}},
+      {"other fixed codes repeat", {ActionWheelNotchUp, ActionWheelNotchUp}, {Push::Queued, Push::Queued},
+       {ActionWheelNotchUp, ActionWheelNotchUp}},
   };
   for (const Case& c : cases) {
     TActionQueue q;

@@ -81,4 +81,19 @@ struct FakeCyrillicAnsi : AnsiCodePagePort {
   }
 };
 
+// A Western code page: every character up to U+00FF has its own number as its byte (as in
+// Windows-1252 for 0xA0-0xFF), anything else becomes '?'.
+struct FakeWesternAnsi : AnsiCodePagePort {
+  std::string ToAnsi(std::wstring_view text) const override {
+    std::string bytes;
+    for (wchar_t c : text) bytes += static_cast<uint32_t>(c) < 0x100 ? static_cast<char>(c) : '?';
+    return bytes;
+  }
+  std::wstring FromAnsi(std::string_view bytes) const override {
+    std::wstring text;
+    for (char b : bytes) text += static_cast<wchar_t>(static_cast<uint8_t>(b));
+    return text;
+  }
+};
+
 }  // namespace pelorin::test

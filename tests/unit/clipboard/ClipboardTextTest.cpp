@@ -160,12 +160,43 @@ TEST(TextFixUp, LeavesEverythingElseAlone) {
   }
 }
 
-TEST(TextFixUp, AnEmptyConvertedTextCopiesNothing) {
+TEST(TextFixUp, AnEmptyConvertedTextCopiesNothingAndRepairsNothing) {
   // The ANSI text ends at its first byte, so the text converted from it is empty.
   test::FakeCyrillicAnsi cp;
   TClipboardData s = Snapshot({{CfText, Bytes({0, 0xC6})}, {CfUnicodeText, Bytes({'x', 0, 0xC6, 0})}});
-  EXPECT_TRUE(TextFixUp(s, cp));
+  EXPECT_FALSE(TextFixUp(s, cp));
   EXPECT_EQ(s.Items[1].Data, Bytes({'x', 0, 0xC6, 0}));
+}
+
+// What a Western system synthesises from a Unicode text: every such pair is already right, and
+// a "repair" would rewrite the clipboard for nothing (or, worse, with the text damaged).
+TEST(TextFixUp, TextsTheSystemConvertedCorrectlyAreNoRepair) {
+  struct Case {
+    const char* Name;
+    std::vector<TClipboardDataItem> Items;
+  };
+  const Case cases[] = {
+      {"a character the code page lacks is '?' both times", {Ansi("x?y"), Unicode(u"x\u0416y")}},
+      {"a letter the code page holds at its own number", {Ansi("caf\xE9"), Unicode(u"caf\u00E9")}},
+      {"a letter it holds, then one it lacks", {Ansi("\xE9 ?"), Unicode(u"\u00E9 \u0416")}},
+      {"a letter it lacks, then one it holds", {Ansi("? \xE9"), Unicode(u"\u0416 \u00E9")}},
+      {"the Unicode text first", {Unicode(u"\u00E9 \u0436\u0443\u043A"), Ansi("\xE9 ???")}},
+  };
+  test::FakeWesternAnsi cp;
+  for (const Case& c : cases) {
+    TClipboardData s = Snapshot(c.Items);
+    EXPECT_FALSE(TextFixUp(s, cp)) << c.Name;
+    EXPECT_EQ(s.Items, c.Items) << c.Name;
+  }
+}
+
+TEST(TextFixUp, AUnicodeTextBeyondLatin1WasNotWidenedFromTheAnsiOne) {
+  // 0xC6 is U+0416 in the Cyrillic code page and also the low byte of U+00C6; the U+0436 after
+  // it shows that the Unicode text is no widened ANSI text, so it is left alone.
+  test::FakeCyrillicAnsi cp;
+  TClipboardData s = Snapshot({Ansi("\xC6\xD6"), Unicode(u"\u00C6\u0436")});
+  EXPECT_FALSE(TextFixUp(s, cp));
+  EXPECT_EQ(s.Items[1], Unicode(u"\u00C6\u0436"));
 }
 
 TEST(TextFixUp, NeverWritesPastTheTarget) {

@@ -102,7 +102,7 @@ class CommandThreadTest : public ::testing::Test, protected THookRig {
   FakeSystem System{Events};
   QueueingGui Gui;
   FakeWindows Windows{Events};
-  TCustomInputThread Thread{{Table, Shared, Mouse, Input, Notes, Volume, Brightness, System, Gui, Windows, nullptr}};
+  TCustomInputThread Thread{{Table, Shared, Input, Notes, Volume, Brightness, System, Gui, Windows, nullptr}};
 };
 
 using Lines = std::vector<std::string>;
@@ -168,7 +168,7 @@ TEST_F(CommandThreadTest, EveryCodeWrittenBeforeATurnRunsInOrder) {
 // asking for an auto-switch check before the thread's turn. Both go through the real hooks.
 TEST_F(CommandThreadTest, AButtonRowAndAnAutoSwitchCheckRightAfterItBothRun) {
   FakeLayout layout(Events);
-  TCustomInputThread thread({Table, Shared, Mouse, Input, Notes, Volume, Brightness, System, Gui, Windows, &layout});
+  TCustomInputThread thread({Table, Shared, Input, Notes, Volume, Brightness, System, Gui, Windows, &layout});
   const uint8_t vks[] = {'X'}, scans[] = {45};
   ASSERT_TRUE(Table.AddRow(L"X", TKeyChordRecord::FromKeys(vks, scans), InputCatalogue[inpMiddleButton], StateMouse));
   Shared.OtherLayoutLang = 0x419;  // a second layout: typing keys are logged for the check
@@ -206,7 +206,7 @@ TEST_F(CommandThreadTest, BrightnessWithoutAMeaningfulRangeShowsNothing) {
   EXPECT_EQ(Run(1), (Lines{"monitor read", "monitor write 50", "--- gui", "gui refresh tray", "gui settings changed"}));
 
   TBrightness none(nullptr);
-  TCustomInputThread thread({Table, Shared, Mouse, Input, Notes, Volume, none, System, Gui, Windows, nullptr});
+  TCustomInputThread thread({Table, Shared, Input, Notes, Volume, none, System, Gui, Windows, nullptr});
   Events.Lines.clear();
   Shared.PostAction(1);
   thread.RunOnce();
@@ -218,9 +218,9 @@ TEST_F(CommandThreadTest, BrightnessWithoutAMeaningfulRangeShowsNothing) {
 
 TEST_F(CommandThreadTest, FixedActionsAndIgnoredCodes) {
   struct Case { int32_t Code; Lines Expected; };
-  Mouse.MouseHookProc({MouseMsg::Wheel, 0, 0, 120u << 16, 1000});  // no fix: nothing recorded
   const std::vector<Case> cases = {
-      {ActionWheelNotch, {"mouse 2048 data -120 marked", "--- gui"}},
+      {ActionWheelNotchDown, {"mouse 2048 data -120 marked", "--- gui"}},
+      {ActionWheelNotchUp, {"mouse 2048 data 120 marked", "--- gui"}},
       {ActionClipboardManager, {"--- gui", "gui clipboard manager"}},
       {ActionTogglePelorin, {"--- gui", "gui toggle pelorin"}},
       {ActionShowHelp, {"--- gui", "gui help"}},
@@ -236,16 +236,25 @@ TEST_F(CommandThreadTest, FixedActionsAndIgnoredCodes) {
   for (const Case& c : cases) EXPECT_EQ(Run(c.Code), c.Expected) << "code " << c.Code;
 }
 
-TEST_F(CommandThreadTest, WheelNotchGoesInTheLastAcceptedDirection) {
+// The hook eats a notch down in a run up; before the command thread gets to it the user has
+// turned the wheel down after a pause, which the hook accepts. The notch sent is still up: the
+// direction the run had when the reversed notch came.
+TEST_F(CommandThreadTest, WheelNotchGoesTheWayTheRunWentWhenTheHookAteTheReversedNotch) {
   Cfg.FixWheelCheck = true;
-  Mouse.MouseHookProc({MouseMsg::Wheel, 0, 0, 120u << 16, 1000});
-  EXPECT_EQ(Run(ActionWheelNotch)[0], "mouse 2048 data 120 marked");
+  auto wheel = [&](int delta, uint32_t time) {
+    return Mouse.MouseHookProc({MouseMsg::Wheel, 0, 0, static_cast<uint32_t>(delta) << 16, time});
+  };
+  for (uint32_t t = 1000; t <= 1400; t += 50) EXPECT_EQ(wheel(120, t), HookVerdict::Pass);
+  EXPECT_EQ(wheel(-120, 1450), HookVerdict::Eat);
+  EXPECT_EQ(wheel(-120, 1650), HookVerdict::Pass);
+  EXPECT_FALSE(Mouse.LastWheelUp());
+  EXPECT_EQ(Run(Shared.TakeAction()), (Lines{"mouse 2048 data 120 marked", "--- gui"}));
 }
 
 // Codes that came without a wake are still taken at the next interval.
 TEST_F(CommandThreadTest, ThreadPollsTheQueueUntilStopped) {
   Row(L"Hibernate");
-  TCustomInputThread thread({Table, Shared, Mouse, Input, Notes, Volume, Brightness, System, Gui, Windows, nullptr},
+  TCustomInputThread thread({Table, Shared, Input, Notes, Volume, Brightness, System, Gui, Windows, nullptr},
                             std::chrono::milliseconds(1));
   thread.Start();
   ASSERT_EQ(Shared.PendingAction.Push(1), TActionQueue::PushResult::Queued);  // no wake
@@ -260,7 +269,7 @@ TEST_F(CommandThreadTest, ThreadPollsTheQueueUntilStopped) {
 TEST_F(CommandThreadTest, PostingWakesTheThreadLongBeforeItsInterval) {
   Row(L"Hibernate");
   Row(L"Sleep");
-  TCustomInputThread thread({Table, Shared, Mouse, Input, Notes, Volume, Brightness, System, Gui, Windows, nullptr},
+  TCustomInputThread thread({Table, Shared, Input, Notes, Volume, Brightness, System, Gui, Windows, nullptr},
                             std::chrono::hours(1));
   thread.Start();
   ASSERT_TRUE(Events.WaitForLines(1)) << "the thread did not start";
@@ -294,7 +303,7 @@ TEST_F(CommandThreadTest, AnEscapingExceptionEndsTheThreadThroughTheUnexpectedPa
     void ShowNote(std::wstring_view, bool, int32_t) override { throw std::runtime_error("broken"); }
   } notes;
   Row(L"Hibernate");
-  TCustomInputThread thread({Table, Shared, Mouse, Input, notes, Volume, Brightness, System, Gui, Windows, nullptr},
+  TCustomInputThread thread({Table, Shared, Input, notes, Volume, Brightness, System, Gui, Windows, nullptr},
                             std::chrono::hours(1));
   thread.Start();
   Shared.PostAction(1);

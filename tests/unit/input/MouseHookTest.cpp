@@ -212,14 +212,21 @@ TEST_F(MouseHookTest, WheelFixReplacesAReversedNotchInAFastRun) {
   for (int i = 0; i < 10; ++i) EXPECT_EQ(Wheel(true, t + 40 * i), HookVerdict::Pass);  // 10000..10360
   EXPECT_TRUE(Mouse.LastWheelUp());
   EXPECT_EQ(Wheel(false, 10400), HookVerdict::Eat);  // 40 ms gap, run started 400 ms ago
-  EXPECT_EQ(Shared.TakeAction(), ActionWheelNotch);
+  EXPECT_EQ(Shared.TakeAction(), ActionWheelNotchUp) << "a notch of the run's way";
   EXPECT_TRUE(Mouse.LastWheelUp()) << "the run keeps its direction";
   EXPECT_EQ(Wheel(false, 10440), HookVerdict::Eat);
-  EXPECT_EQ(Shared.TakeAction(), ActionWheelNotch);
+  EXPECT_EQ(Shared.TakeAction(), ActionWheelNotchUp) << "a notch of the run's way";
 
   EXPECT_EQ(Wheel(false, 10590), HookVerdict::Pass);  // after a 150 ms gap it is the user's choice
   EXPECT_FALSE(Mouse.LastWheelUp());
   EXPECT_EQ(Shared.TakeAction(), NoAction);
+}
+
+TEST_F(MouseHookTest, WheelFixAsksForANotchOfTheRunsWayInARunDownToo) {
+  Cfg.FixWheelCheck = true;
+  for (uint32_t t = 20000; t <= 20400; t += 50) EXPECT_EQ(Wheel(false, t), HookVerdict::Pass);
+  EXPECT_EQ(Wheel(true, 20450), HookVerdict::Eat);
+  EXPECT_EQ(Shared.TakeAction(), ActionWheelNotchDown);
 }
 
 TEST_F(MouseHookTest, WheelFixLeavesEarlyReversalsAndSwitchedOffStateAlone) {

@@ -1,0 +1,122 @@
+// Clipboard copies as other programs make them: small and medium texts, texts of a few
+// megabytes, pictures, and now and then a text copied again.
+#include <string>
+
+#include "SoakRun.h"
+
+namespace pelorin::soak {
+
+namespace {
+
+const wchar_t* const Words[] = {L"alpha",  L"bravo", L"charlie", L"delta",  L"echo",    L"foxtrot", L"golf",
+                                L"hotel",  L"india", L"juliett", L"kilo",   L"lima",    L"mike",    L"november",
+                                L"oscar",  L"papa",  L"quebec",  L"romeo",  L"sierra",  L"tango",   L"uniform",
+                                L"victor", L"whisky", L"x-ray",  L"yankee", L"zulu",    L"\u00e9t\u00e9", L"\u0436\u0443\u043a"};
+
+}  // namespace
+
+std::wstring TSoakRun::SmallText(const std::string& tag) {
+  std::wstring text = e2e::Wide(tag) + L" " + std::to_wstring(++CopySerial) + L":";
+  const int words = Roll(2, 300);
+  for (int i = 0; i < words; ++i) text += L" " + std::wstring(Words[Roll(0, std::size(Words) - 1)]);
+  return text;
+}
+
+void TSoakRun::CopyText(const std::wstring& text, uint64_t& kindCount) {
+  const std::string bytes = e2e::Utf16(text);
+  if (e2e::Copy(Driver->Handle(), {{CF_UNICODETEXT, bytes}})) {
+    ++kindCount;
+    Copies.Bytes += bytes.size();
+  } else {
+    ++Copies.Failed;
+  }
+  Pump();
+}
+
+void TSoakRun::CopyPicture(int width, int height) {
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof(header);
+  header.biWidth = width;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
+  const int stride = (width * 3 + 3) & ~3;
+  header.biSizeImage = static_cast<DWORD>(stride * height);
+  std::string dib(reinterpret_cast<const char*>(&header), sizeof(header));
+  dib.resize(sizeof(header) + header.biSizeImage);
+  const unsigned seed = static_cast<unsigned>(++CopySerial);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      char* p = dib.data() + sizeof(header) + y * stride + x * 3;
+      p[0] = static_cast<char>(x * 3 + seed);
+      p[1] = static_cast<char>(y * 5 + seed * 7);
+      p[2] = static_cast<char>((x ^ y) + seed * 13);
+    }
+  if (e2e::Copy(Driver->Handle(), {{CF_DIB, dib}})) {
+    ++Copies.Pictures;
+    Copies.Bytes += dib.size();
+  } else {
+    ++Copies.Failed;
+  }
+  Pump();
+}
+
+void TSoakRun::CopySomething() {
+  const int roll = Roll(0, 99);
+  if (roll < 68) {
+    std::wstring text = SmallText("copy");
+    SmallTexts.push_back(text);
+    if (SmallTexts.size() > 200) SmallTexts.erase(SmallTexts.begin());
+    CopyText(text, Copies.Small);
+  } else if (roll < 80) {
+    std::wstring text = SmallText("medium");
+    const size_t length = static_cast<size_t>(Roll(20000, 300000));
+    while (text.size() < length) text += L" " + std::wstring(Words[Roll(0, std::size(Words) - 1)]);
+    CopyText(text, Copies.Medium);
+  } else if (roll < 83) {
+    // A few megabytes: one to two million characters.
+    std::wstring text = SmallText("big");
+    const size_t length = static_cast<size_t>(Roll(1000000, 2000000));
+    text.reserve(length + 16);
+    while (text.size() < length) text += Words[text.size() % std::size(Words)] + std::wstring(L" ");
+    CopyText(text, Copies.Big);
+  } else if (roll < 95) {
+    CopyPicture(Roll(16, 800), Roll(16, 600));
+  } else if (!SmallTexts.empty()) {
+    CopyText(SmallTexts[static_cast<size_t>(Roll(0, static_cast<int>(SmallTexts.size()) - 1))], Copies.Repeats);
+  }
+}
+
+void TSoakRun::BigBurst() {
+  // Enough texts of a few megabytes in a row to reach the history's memory limit; each gets
+  // the time to be taken before the next one replaces it.
+  const uint64_t needed = static_cast<uint64_t>(Config.MemoryLimitMb) * 1048576u;
+  uint64_t copied = 0;
+  for (int i = 0; i < 200 && copied < needed * 3 / 2; ++i) {
+    std::wstring text = SmallText("burst");
+    const size_t length = static_cast<size_t>(Roll(1500000, 2500000));
+    text.reserve(length + 16);
+    while (text.size() < length) text += Words[text.size() % std::size(Words)] + std::wstring(L" ");
+    CopyText(text, Copies.Big);
+    copied += text.size() * 2;
+    e2e::WaitFor([] { return false; }, 300);
+  }
+  // Quiet now, as after a user's burst of copies: Pelorin saves the full history, which the
+  // limits must show in Pelorin.clp.
+  TClpFigures clp;
+  if (!e2e::WaitFor(
+          [&] {
+            clp = ReadClpFigures(Folder + L"Pelorin.clp");
+            return clp.Readable && clp.DataBytesButNewest > needed / 2;
+          },
+          60000))
+    Anomaly("after a burst of big copies Pelorin.clp did not fill up (" + std::to_string(clp.FileBytes >> 20) + " MB)");
+  TrackClp(clp);
+  std::printf("[ burst    ] after %llu events: %d items, %.1f MB of data besides the newest, Pelorin.clp %.1f MB\n",
+              static_cast<unsigned long long>(Sent.Total), clp.Items,
+              static_cast<double>(clp.DataBytesButNewest) / 1048576.0, static_cast<double>(clp.FileBytes) / 1048576.0);
+  std::fflush(stdout);
+}
+
+}  // namespace pelorin::soak
