@@ -289,7 +289,7 @@ TEST_F(CommandThreadTest, PostingWakesTheThreadLongBeforeItsInterval) {
 TEST_F(CommandThreadTest, ACodePostedBeforeTheStartRunsThoughTheThreadNeverPolls) {
   Row(L"Hibernate");
   Shared.PostAction(1);
-  TCustomInputThread thread({Table, Shared, Mouse, Input, Notes, Volume, Brightness, System, Gui, Windows, nullptr});
+  TCustomInputThread thread({Table, Shared, Input, Notes, Volume, Brightness, System, Gui, Windows, nullptr});
   thread.Start();
   EXPECT_TRUE(Events.WaitForLines(3, std::chrono::seconds(10))) << "the early code waited for a poll";
   thread.Stop();
