@@ -267,10 +267,19 @@ bool TPelorin::Start(const std::wstring& exePath, const std::wstring& parameters
   std::wstring folder = exePath.substr(0, exePath.find_last_of(L'\\'));
   // An inherited desktop handle becomes the new process's desktop, with the access it was
   // opened with.
-  if (!::CreateProcessW(exePath.c_str(), line.data(), nullptr, nullptr, inheritedDesktop != nullptr, 0, nullptr,
-                        folder.c_str(), &si, &Info)) {
-    ADD_FAILURE() << "CreateProcess failed (" << ::GetLastError() << "): " << Narrow(line);
-    return false;
+  // Wine under load has been seen to fail a start with ERROR_INTERNAL_ERROR before the
+  // program ran at all; that start is tried again, said aloud, and any other error fails.
+  for (int attempt = 1;; ++attempt) {
+    if (::CreateProcessW(exePath.c_str(), line.data(), nullptr, nullptr, inheritedDesktop != nullptr, 0, nullptr,
+                         folder.c_str(), &si, &Info))
+      break;
+    DWORD error = ::GetLastError();
+    if (error != ERROR_INTERNAL_ERROR || attempt == 3) {
+      ADD_FAILURE() << "CreateProcess failed (" << error << "): " << Narrow(line);
+      return false;
+    }
+    std::printf("[ note     ] CreateProcess failed with ERROR_INTERNAL_ERROR; started again\n");
+    ::Sleep(200);
   }
   ::CloseHandle(Info.hThread);
   Info.hThread = nullptr;
