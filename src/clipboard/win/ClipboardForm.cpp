@@ -249,12 +249,13 @@ void TClipboardForm::PasteItem(int index, bool moveToTop, bool noPaste) {
   ProcessPendingMessages();
   const TPasteTarget& t = PasteTarget;
   if (t.Window != nullptr) ::SetForegroundWindow(t.Window);
-  // The keys must find the window active in its own thread: typed while that thread is still
-  // taking the activation, Ctrl can go astray and V arrive alone.
+  // The keys must find the window active in its own thread and in front for the system:
+  // typed while either is still changing, Ctrl can go to the old queue and V arrive alone.
   GUITHREADINFO gui{};
   gui.cbSize = sizeof(gui);
   for (int waited = 0; t.Window != nullptr && t.ThreadId != 0 && waited < ActivationWaitMs; waited += 5) {
-    if (::GetGUIThreadInfo(t.ThreadId, &gui) && gui.hwndActive == t.Window) break;
+    if (::GetGUIThreadInfo(t.ThreadId, &gui) && gui.hwndActive == t.Window && ::GetForegroundWindow() == t.Window)
+      break;
     ::Sleep(5);
     ProcessPendingMessages();
   }
