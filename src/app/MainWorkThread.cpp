@@ -83,6 +83,7 @@ void TMainWorkThread::ScheduleTrackedCheck() {
     }
   }
   TrackTicks = 0;
+  if (!s.TrackedRowsOn.load(std::memory_order_relaxed)) return;
   TrackedScanPort& tracked = *L.Tracked;
   L.Gui.Queue([&tracked] { tracked.CheckTrackedWindows(); });
 }

@@ -65,6 +65,9 @@ struct TSharedState {
   // The window the tracked-window check examines: written by the worker before it queues a
   // check, read by the check in the GUI thread.
   std::atomic<TWindowHandle> TrackCandidate{NoTrackCandidate};
+  // Some tracked-window row is on, as the GUI thread last changed the rows: without one the
+  // worker wakes the GUI thread for no check.
+  std::atomic<bool> TrackedRowsOn{true};
   std::atomic<int32_t> VolumeStep{1};           // grows while a volume command repeats
 
   // Any thread, hook callbacks included: a lock-free push and one wake of the command thread.

@@ -165,7 +165,7 @@ void TTrackedCheck::CheckTrackedWindows(const std::vector<TTrackedWindowRow>& ro
   const TWindowHandle candidate = L.Shared.TrackCandidate.load(std::memory_order_relaxed);
   if (candidate == 0 || candidate == NoTrackCandidate) return;
   // Nothing tracked: no window, and no other program's accessibility, is asked anything.
-  if (std::none_of(rows.begin(), rows.end(), [](const TTrackedWindowRow& r) { return r.State != 0; })) return;
+  if (!AnyRowTracked(rows)) return;
 
   std::string title = L.Windows.WindowText(candidate);
   CutToBuffer(title);

@@ -1,5 +1,7 @@
 #pragma once
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace pelorin {
 
@@ -16,5 +18,9 @@ struct TTrackedWindowRow {
 
   friend bool operator==(const TTrackedWindowRow&, const TTrackedWindowRow&) = default;
 };
+
+inline bool AnyRowTracked(const std::vector<TTrackedWindowRow>& rows) {
+  return std::any_of(rows.begin(), rows.end(), [](const TTrackedWindowRow& r) { return r.State != 0; });
+}
 
 }  // namespace pelorin

@@ -253,6 +253,7 @@ TEST_F(TrackedWindowsPage, AddEditAndRemoveKeepTheTableAndTheGrid) {
   ASSERT_EQ(Rows.size(), 1u);
   EXPECT_EQ(Rows[0], (TTrackedWindowRow{L"Confirm File Delete", L"", L"Yes", 5, false, true}));
   EXPECT_EQ(State.CfgChanged.load(), CfgSettingsChanged);
+  EXPECT_TRUE(Shared.TrackedRowsOn.load()) << "the worker checks again";
   ASSERT_EQ(::SendMessageW(grid, LVM_GETITEMCOUNT, 0, 0), 1);
   EXPECT_EQ(GridCell(grid, 0, 0), std::wstring(Inputs.CellPrefixLen(), L' ') + L"Confirm File Delete");
   EXPECT_EQ(Page().SelectedRow(), 0);
@@ -324,6 +325,7 @@ TEST_F(TrackedWindowsPage, AddEditAndRemoveKeepTheTableAndTheGrid) {
   EXPECT_EQ(Captions(), std::vector<std::wstring>{L"Remove tracking"});
   EXPECT_TRUE(Rows.empty());
   EXPECT_EQ(::SendMessageW(grid, LVM_GETITEMCOUNT, 0, 0), 0);
+  EXPECT_FALSE(Shared.TrackedRowsOn.load()) << "nothing left to check";
   // Nothing left: nothing is asked.
   Press(IDC_REMOVE_WIN_TRACK);
   EXPECT_TRUE(Shown.empty());
@@ -347,9 +349,11 @@ TEST_F(TrackedWindowsPage, AClickOnARowsCheckBoxSwitchesItsTracking) {
   PumpUntil([&] { return Rows[0].State == 0; }, 3000);
   EXPECT_EQ(Rows[0].State, 0);
   EXPECT_EQ(State.CfgChanged.load(), CfgSettingsChanged);
+  EXPECT_FALSE(Shared.TrackedRowsOn.load()) << "both rows off: the worker stops asking";
   ClickOrDrag(boxCentre(1));
   PumpUntil([&] { return Rows[1].State == 5; }, 3000);
   EXPECT_EQ(Rows[1].State, 5);
+  EXPECT_TRUE(Shared.TrackedRowsOn.load());
   // Clicking a row (not its box) shows it in the fields.
   RECT r{};
   r.top = 1;

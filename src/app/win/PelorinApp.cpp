@@ -319,6 +319,7 @@ bool TPelorinApp::Start() {
   Form->StoreGeometry(Cfg);
   if (!LoadSettingsFile(IniPath, model, {shared.ScreenWidth.load(), shared.ScreenHeight.load()}, Io, Config))
     Config.ExportMark = true;
+  shared.TrackedRowsOn = AnyRowTracked(TrackedRows);
   Form->LoadControls(Cfg);
   Form->ShowModel();
   Form->SettingsPage().Dialogs().SetOwner(window);

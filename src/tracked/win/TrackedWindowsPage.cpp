@@ -143,6 +143,7 @@ TTrackedWindowsPage::TTrackedWindowsPage(std::vector<TTrackedWindowRow>& rows, i
       Rows(rows),
       CellPrefixLen(cellPrefixLen),
       State(state),
+      Shared(shared),
       Picker({shared, PickerWindows, Accessibility, Ansi, Screen}) {
   Screen.Repaint = [this] { Repaint(); };
 }
@@ -377,7 +378,7 @@ void TTrackedWindowsPage::AddBtnClick(bool edit) {
     if (out.SelectRow >= 0) ::SetFocus(Grid());
     return;
   }
-  SetCfgChanged(State);
+  RowsChanged();
   RefreshGrid(out.SelectRow);
   Ask(out.Message);
 }
@@ -388,7 +389,12 @@ void TTrackedWindowsPage::RemoveBtnClick() {
   if (Ask(RemoveQuestion(RemoveWindowWhat, RemoveWindowCaption)) != MsgAnswerYes) return;
   const int next = RemoveWindowRow(Rows, row);
   RefreshGrid(next);
+  RowsChanged();
+}
+
+void TTrackedWindowsPage::RowsChanged() {
   SetCfgChanged(State);
+  Shared.TrackedRowsOn.store(AnyRowTracked(Rows), std::memory_order_relaxed);
 }
 
 void TTrackedWindowsPage::RefreshGrid(int selectRow) {
@@ -407,7 +413,7 @@ void TTrackedWindowsPage::RefreshGrid(int selectRow) {
 bool TTrackedWindowsPage::ToggleRow(int row) {
   if (row < 0 || row >= static_cast<int>(Rows.size())) return false;
   ToggleWindowRow(Rows, row);
-  SetCfgChanged(State);
+  RowsChanged();
   return IsCheckedState(Rows[row].State);
 }
 
@@ -415,7 +421,7 @@ void TTrackedWindowsPage::DropRow(int from, int to) {
   if (to >= 0) MoveWindowRow(Rows, from, to);
   RefreshGrid(to >= 0 ? to : from);
   // Dropped anywhere else: nothing moved, but the user did rearrange.
-  SetCfgChanged(State);
+  RowsChanged();
 }
 
 void TTrackedWindowsPage::TrackWinsGridSelectCell(int row) {

@@ -78,6 +78,8 @@ class TTrackedWindowsPage final : public TFormPage {
   void ShowFields(const TTrackedFields& f);
   void FieldChanged(int id);
   void TrackWinsGridSelectCell(int row);
+  // After any change of the rows: the settings to save, and whether the worker checks at all.
+  void RowsChanged();
   void RefreshGrid(int selectRow);
   bool ToggleRow(int row);
   void DropRow(int from, int to);
@@ -88,6 +90,7 @@ class TTrackedWindowsPage final : public TFormPage {
   std::vector<TTrackedWindowRow>& Rows;
   int CellPrefixLen;
   TConfigState& State;
+  TSharedState& Shared;
   TCheckListView WinGrid;
   // The typing warning was shown for HeaderText, InWinText, WinSize, ButtonText.
   std::array<bool, 4> Warned{};

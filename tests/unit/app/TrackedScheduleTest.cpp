@@ -107,6 +107,19 @@ TEST_F(TrackedScheduleTest, NoChecksWhilePelorinIsOffOrItsWindowIsInFront) {
   }
 }
 
+TEST_F(TrackedScheduleTest, WithNoRowTrackedTheGuiThreadIsNotWokenUntilOneIsOn) {
+  Shared.TrackedRowsOn = false;
+  Shared.TrackedClicking = true;
+  EXPECT_EQ(Ticks(45), Handles{});
+  Shared.ForegroundWnd = Other;
+  EXPECT_EQ(Ticks(1), Handles{});
+  Shared.TrackedClicking = false;
+  Shared.TrackedRowsOn = true;
+  // The window that came to the front meanwhile is the one the next once-a-second check sees.
+  EXPECT_EQ(Ticks(19), Handles{});
+  EXPECT_EQ(Ticks(1), Handles{Other});
+}
+
 TEST_F(TrackedScheduleTest, AFullScreenApplicationStopsTheOnceASecondCount) {
   EXPECT_EQ(Ticks(1), Handles{Box});
   Shared.Fullscreen = true;
