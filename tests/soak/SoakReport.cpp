@@ -61,12 +61,12 @@ void TSoakRun::Report(const TSample& warm, const TSample& middle, const TSample&
       static_cast<unsigned long long>(BatchEvents),
       BatchMs > 0 ? static_cast<double>(BatchEvents) * 1000.0 / static_cast<double>(BatchMs) : 0.0);
   out("clipboard copies: %llu (%llu small, %llu medium, %llu of 1-2.5 M characters, %llu pictures, %llu copied "
-      "again, %llu checkpoint texts), %.0f MB in all, %llu failed\n",
+      "again, %llu checkpoint texts), %.0f MB in all, %llu failed; %llu left their other forms to the system\n",
       static_cast<unsigned long long>(Copies.Total()), static_cast<unsigned long long>(Copies.Small),
       static_cast<unsigned long long>(Copies.Medium), static_cast<unsigned long long>(Copies.Big),
       static_cast<unsigned long long>(Copies.Pictures), static_cast<unsigned long long>(Copies.Repeats),
       static_cast<unsigned long long>(Copies.Calibration), static_cast<double>(Copies.Bytes) / 1048576.0,
-      static_cast<unsigned long long>(Copies.Failed));
+      static_cast<unsigned long long>(Copies.Failed), static_cast<unsigned long long>(Copies.SystemMade));
   out("window phases: %llu (Clipboard Manager %llu, main window by a second start %llu, by its chord %llu, off by "
       "chord %llu, off by button %llu, tray menu %llu, question box %llu)\n",
       static_cast<unsigned long long>(PhasesDone), static_cast<unsigned long long>(PhaseCounts[0]),

@@ -47,6 +47,7 @@ struct TCopyCounts {
   uint64_t Small = 0, Medium = 0, Big = 0, Pictures = 0, Repeats = 0, Calibration = 0;
   uint64_t Bytes = 0;
   uint64_t Failed = 0;
+  uint64_t SystemMade = 0;  // copies that left their other forms to the system
   uint64_t Total() const { return Small + Medium + Big + Pictures + Repeats + Calibration; }
 };
 
@@ -90,6 +91,7 @@ class TSoakRun : public e2e::TScenario {
   // ---- the clipboard (SoakClipboard.cpp)
   void CopySomething();
   void CopyText(const std::wstring& text, uint64_t& kindCount);
+  bool LeaveToTheSystem();
   void CopyPicture(int width, int height);
   void BigBurst();
   std::wstring SmallText(const std::string& tag);
