@@ -4,6 +4,7 @@
 #include <string>
 
 #include "E2eDesktop.h"
+#include "HangWatch.h"
 #include "E2eSupport.h"
 
 namespace {
@@ -20,6 +21,7 @@ class TDesktopEnvironment : public ::testing::Environment {
 int wmain(int argc, wchar_t** argv) {
   using namespace pelorin::e2e;
   ::testing::InitGoogleTest(&argc, argv);
+  ::testing::UnitTest::GetInstance()->listeners().Append(new pelorin::test::THangWatch);
   // Coordinates in pixels, whatever the DPI: the injected moves and the window rectangles
   // must agree.
   ::SetProcessDPIAware();

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "HangWatch.h"
 #include "common/win/GdiObjects.h"
 
 namespace pelorin::test {
@@ -177,6 +178,7 @@ bool SaveDcArea(HDC source, int x, int y, int width, int height, DWORD rop, cons
 // Pelorin.exe is looked for beside this program unless --pelorin=<path> names it.
 int wmain(int argc, wchar_t** argv) {
   ::testing::InitGoogleTest(&argc, argv);
+  ::testing::UnitTest::GetInstance()->listeners().Append(new pelorin::test::THangWatch);
   pelorin::test::PelorinExePath = pelorin::test::FolderOfThisExe() + L"Pelorin.exe";
   for (int i = 1; i < argc; ++i) {
     std::wstring arg = argv[i];
