@@ -13,7 +13,7 @@ void TMainWorkThread::Start() {
   Thread.Start({[this] { Tick(); }, [this] { L.System.UnexpectedException(); }});
 }
 
-void TMainWorkThread::Stop() { Thread.Stop(); }
+void TMainWorkThread::Stop(const TStopWaiter& waiter) { Thread.Stop(waiter); }
 
 void TMainWorkThread::QueueToGui(void (WorkerWindowsPort::*action)()) {
   WorkerWindowsPort& windows = L.Windows;

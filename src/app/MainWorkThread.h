@@ -131,7 +131,7 @@ class TMainWorkThread {
 
   void Start();
   // Asks the thread to end after the tick in hand and waits for it.
-  void Stop();
+  void Stop(const TStopWaiter& waiter = {});
 
   // One pass of the loop.
   void Tick();

@@ -26,13 +26,16 @@ void TPeriodicThread::Start(Body body) {
   if (Thread.joinable()) return;
   Parts = std::move(body);
   Stopping.store(false, std::memory_order_relaxed);
+  Ended.store(false, std::memory_order_relaxed);
   Thread = std::thread([this] { Run(); });
 }
 
-void TPeriodicThread::Stop() {
+void TPeriodicThread::Stop(const TStopWaiter& waiter) {
   Stopping.store(true, std::memory_order_relaxed);
   Signal->Signal();
-  if (Thread.joinable()) Thread.join();
+  if (!Thread.joinable()) return;
+  if (waiter) waiter([this] { return Ended.load(std::memory_order_acquire); });
+  Thread.join();
 }
 
 bool TPeriodicThread::Guarded(const std::function<void()>& part) noexcept {
@@ -54,6 +57,7 @@ void TPeriodicThread::Run() noexcept {
     going = Guarded(Parts.Turn);
   }
   Guarded(Parts.Ending);
+  Ended.store(true, std::memory_order_release);
 }
 
 }  // namespace pelorin

@@ -35,6 +35,11 @@ class TCondWakeSignal : public TWakeSignal {
   bool Signalled = false;
 };
 
+// How a stopping thread is waited for: called with a test of whether the thread has ended,
+// it returns once that is true. The GUI thread answers messages sent to its windows
+// meanwhile, which a turn in hand may be waiting for.
+using TStopWaiter = std::function<void(const std::function<bool()>& ended)>;
+
 // A thread that runs one turn every interval, or sooner when woken, until stopped: the shape
 // of the worker and the command thread.
 class TPeriodicThread {
@@ -57,8 +62,9 @@ class TPeriodicThread {
 
   // Does nothing while the thread runs.
   void Start(Body body);
-  // Asks the thread to end after the turn in hand and waits for it. Not from the thread itself.
-  void Stop();
+  // Asks the thread to end after the turn in hand and waits for it, through `waiter` when
+  // given. Not from the thread itself.
+  void Stop(const TStopWaiter& waiter = {});
   // The next turn begins now rather than at the end of the interval.
   void Wake() noexcept { Signal->Signal(); }
   // True from Stop on: a turn that loops checks it between its steps.
@@ -75,6 +81,7 @@ class TPeriodicThread {
   TWakeSignal* Signal;
   Body Parts;
   std::atomic<bool> Stopping{false};
+  std::atomic<bool> Ended{false};  // the thread's last act
   std::thread Thread;
 };
 

@@ -21,8 +21,8 @@ void TCustomInputThread::Start() {
                 [this] { L.System.ThreadStarted(); }, [this] { L.System.ThreadEnding(); }});
 }
 
-void TCustomInputThread::Stop() {
-  Thread.Stop();
+void TCustomInputThread::Stop(const TStopWaiter& waiter) {
+  Thread.Stop(waiter);
   TWakeSignal* own = &Thread.WakeSignal();
   L.Shared.ActionWake.compare_exchange_strong(own, nullptr, std::memory_order_acq_rel);
 }

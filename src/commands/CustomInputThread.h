@@ -84,7 +84,7 @@ class TCustomInputThread {
   // Also makes posting wake this thread.
   void Start();
   // Asks the thread to end after the command in hand and waits for it.
-  void Stop();
+  void Stop(const TStopWaiter& waiter = {});
 
   // Takes the oldest waiting code, if any, and carries it out.
   bool RunOnce();

@@ -8,6 +8,7 @@
 #include "common/win/MsgBox.h"
 #include "common/win/Messages.h"
 #include "common/win/Owned.h"
+#include "common/win/SentMessages.h"
 #include "common/win/WindowBase.h"
 #include "desktop/win/DesktopShortcut.h"
 #include "input/win/HookInstaller.h"
@@ -470,9 +471,11 @@ void TPelorinApp::Shutdown() {
   if (ShutDown || !Started) return;
   ShutDown = true;
   TSharedState& shared = Shared();
-  // The threads first, so everything they use exists for their whole life.
-  if (Worker) Worker->Stop();
-  if (CmdThread) CmdThread->Stop();
+  // The threads first, so everything they use exists for their whole life. A turn in hand
+  // may be sending to this thread meanwhile (the clipboard's owner and viewer windows are
+  // here, and so are the hooks): it is answered, not waited for in a join.
+  if (Worker) Worker->Stop(AnswerSentMessagesUntil);
+  if (CmdThread) CmdThread->Stop(AnswerSentMessagesUntil);
   Dispatcher.Close();
   if (Notes) Notes->Stop();
   NoteForm.Destroy();

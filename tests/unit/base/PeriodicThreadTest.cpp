@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <stdexcept>
+#include <thread>
 #include <string>
 
 #include "CoreFakes.h"
@@ -68,6 +70,35 @@ TEST(PeriodicThread, AnExceptionFromAnyPartEndsTheThreadThroughTheUnexpectedPath
     thread.Stop();
     EXPECT_EQ(log.Lines, c.Expected) << c.Name;
   }
+}
+
+// A turn that needs the stopping thread (as one sending to the GUI thread's windows does)
+// ends because the waiter keeps serving it; the thread is reported ended only after its
+// last part.
+TEST(PeriodicThread, StopServesTheTurnInHandThroughItsWaiterUntilTheThreadHasEnded) {
+  EventLog log;
+  std::atomic<bool> inTurn{false}, served{false};
+  TPeriodicThread thread(std::chrono::hours(1));
+  thread.Start(Logged(log, [&] {
+    inTurn = true;
+    while (!served) std::this_thread::yield();
+    log.Add("turn");
+  }));
+  thread.Wake();
+  while (!inTurn) std::this_thread::yield();
+  int checks = 0;
+  bool endedSeen = false;
+  thread.Stop([&](const std::function<bool()>& ended) {
+    while (!ended()) {
+      ++checks;
+      served = true;
+    }
+    endedSeen = true;
+  });
+  EXPECT_TRUE(endedSeen);
+  EXPECT_GT(checks, 0) << "the thread was still in its turn when the stop began";
+  EXPECT_FALSE(thread.Running());
+  EXPECT_EQ(log.Lines, (Lines{"started", "turn", "ending"}));
 }
 
 }  // namespace
