@@ -14,17 +14,44 @@ TCustomInputThread::TCustomInputThread(const Links& links, std::chrono::millisec
     : L(links), Thread(poll, L.System.ActionWake()) {}
 
 void TCustomInputThread::Start() {
+  Stopped.store(false, std::memory_order_release);
   L.Shared.ActionWake.store(&Thread.WakeSignal(), std::memory_order_release);
   // Codes posted before the line above woke nobody: the first turn takes them.
   Thread.WakeSignal().Signal();
+  StartThread();
+}
+
+void TCustomInputThread::StartOnFirstPost() {
+  Stopped.store(false, std::memory_order_release);
+  StartingWake.Rearm();
+  L.Shared.ActionWake.store(&StartingWake, std::memory_order_release);
+  // Codes posted before the line above requested nothing.
+  if (!L.Shared.PendingAction.Empty()) StartingWake.Signal();
+}
+
+void TCustomInputThread::TStartingWake::Signal() noexcept {
+  Owner.Thread.WakeSignal().Signal();
+  if (Requested.exchange(true, std::memory_order_acq_rel)) return;
+  try {
+    Owner.L.Gui.Queue([owner = &Owner] { owner->StartThread(); });
+  } catch (...) {
+    // No memory for the request: the next post asks again.
+    Requested.store(false, std::memory_order_release);
+  }
+}
+
+void TCustomInputThread::StartThread() {
+  // A start requested just before the stop never runs a thread after it.
+  if (Stopped.load(std::memory_order_acquire)) return;
   Thread.Start({[this] { RunPending(); }, [this] { L.System.UnexpectedException(); },
                 [this] { L.System.ThreadStarted(); }, [this] { L.System.ThreadEnding(); }});
 }
 
 void TCustomInputThread::Stop(const TStopWaiter& waiter) {
+  Stopped.store(true, std::memory_order_release);
   Thread.Stop(waiter);
-  TWakeSignal* own = &Thread.WakeSignal();
-  L.Shared.ActionWake.compare_exchange_strong(own, nullptr, std::memory_order_acq_rel);
+  for (TWakeSignal* mine : {&Thread.WakeSignal(), static_cast<TWakeSignal*>(&StartingWake)})
+    L.Shared.ActionWake.compare_exchange_strong(mine, nullptr, std::memory_order_acq_rel);
 }
 
 bool TCustomInputThread::RunOnce() {

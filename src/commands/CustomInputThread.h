@@ -83,6 +83,11 @@ class TCustomInputThread {
 
   // Also makes posting wake this thread.
   void Start();
+  // Makes posting wake this thread, which the first code posted starts (through the GUI
+  // thread, at once when codes are already waiting): many sessions fire no command for a long
+  // time, and under Wine every thread keeps about a megabyte.
+  void StartOnFirstPost();
+  bool Running() const { return Thread.Running(); }
   // Asks the thread to end after the command in hand and waits for it.
   void Stop(const TStopWaiter& waiter = {});
 
@@ -98,8 +103,25 @@ class TCustomInputThread {
   void Dispatch(int32_t code, const std::wstring& commandText);
   void BrightnessStep(bool up);
   void QueueToGui(void (CommandWindowsPort::*action)());
+  void StartThread();
+
+  // What posting signals until the thread runs: the thread's own signal, kept for its first
+  // wait, and one request to the GUI thread to start it.
+  class TStartingWake : public TWakeSignal {
+   public:
+    explicit TStartingWake(TCustomInputThread& owner) : Owner(owner) {}
+    void Signal() noexcept override;
+    void Wait(std::chrono::milliseconds timeout) override { Owner.Thread.WakeSignal().Wait(timeout); }
+    void Rearm() { Requested.store(false, std::memory_order_release); }
+
+   private:
+    TCustomInputThread& Owner;
+    std::atomic<bool> Requested{false};
+  };
 
   Links L;
+  std::atomic<bool> Stopped{false};
+  TStartingWake StartingWake{*this};
   uint32_t LastBrightnessTick = 0;
   // Last: it stops the thread before anything above goes away.
   TPeriodicThread Thread;

@@ -448,7 +448,7 @@ bool TPelorinApp::Start() {
       *Table, shared, *Input, *NoteSender, Volume, *Brightness, *CommandSystem, Dispatcher, *this,
       Switcher.get()});
   Worker->Start();
-  CmdThread->Start();
+  CmdThread->StartOnFirstPost();
   // The Clipboard Manager, and with it the stored history and the clipboard's content: the
   // worker reads them before its first capture, off the thread of the hooks.
   ClipForm = std::make_unique<TClipboardForm>(

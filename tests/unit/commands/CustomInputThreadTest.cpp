@@ -296,6 +296,54 @@ TEST_F(CommandThreadTest, ACodePostedBeforeTheStartRunsThoughTheThreadNeverPolls
   EXPECT_EQ(Events.Lines, (Lines{"started", "note 'Hibernate' level -1", "power 2", "ending"}));
 }
 
+// Started lazily: the first post asks the GUI thread once to start the thread, which then
+// takes every code posted meanwhile; later posts only wake it.
+TEST_F(CommandThreadTest, TheFirstPostStartsTheThreadThroughTheGuiThreadOnce) {
+  Row(L"Hibernate");
+  TCustomInputThread thread({Table, Shared, Input, Notes, Volume, Brightness, System, Gui, Windows, nullptr});
+  thread.StartOnFirstPost();
+  EXPECT_FALSE(thread.Running());
+  EXPECT_EQ(Gui.Pending(), 0u) << "nothing posted, nothing started";
+  Shared.PostAction(1);
+  Shared.PostAction(1);
+  EXPECT_FALSE(thread.Running()) << "never started in the posting thread, which may be a hook's";
+  EXPECT_EQ(Gui.Pending(), 1u) << "one request to start";
+  Gui.RunQueued();
+  EXPECT_TRUE(thread.Running());
+  ASSERT_TRUE(Events.WaitForLines(5, std::chrono::seconds(10)));
+  Shared.PostAction(1);
+  ASSERT_TRUE(Events.WaitForLines(7, std::chrono::seconds(10))) << "a later post did not wake it";
+  EXPECT_EQ(Gui.Pending(), 0u);
+  thread.Stop();
+  EXPECT_EQ(Events.Lines, (Lines{"started", "note 'Hibernate' level -1", "power 2", "note 'Hibernate' level -1",
+                                 "power 2", "note 'Hibernate' level -1", "power 2", "ending"}));
+  EXPECT_EQ(Shared.ActionWake.load(), nullptr);
+}
+
+TEST_F(CommandThreadTest, ALazyStartComesAtOnceForEarlyCodesAndNeverAfterTheStop) {
+  Row(L"Hibernate");
+  {
+    Shared.PostAction(1);  // before: nobody to wake
+    TCustomInputThread thread({Table, Shared, Input, Notes, Volume, Brightness, System, Gui, Windows, nullptr});
+    thread.StartOnFirstPost();
+    EXPECT_EQ(Gui.Pending(), 1u) << "the waiting code asks for the start at once";
+    Gui.RunQueued();
+    EXPECT_TRUE(Events.WaitForLines(3, std::chrono::seconds(10)));
+    thread.Stop();
+  }
+  Events.Lines.clear();
+  {
+    TCustomInputThread thread({Table, Shared, Input, Notes, Volume, Brightness, System, Gui, Windows, nullptr});
+    thread.StartOnFirstPost();
+    Shared.PostAction(1);
+    thread.Stop();  // the start request is still on its way
+    Gui.RunQueued();
+    EXPECT_FALSE(thread.Running());
+    EXPECT_TRUE(Events.Lines.empty());
+    EXPECT_EQ(Shared.TakeAction(), 1) << "the code stays for nobody, as after any stop";
+  }
+}
+
 // An exception that escapes a command ends the thread through the fatal path, once, and the
 // thread still cleans up.
 TEST_F(CommandThreadTest, AnEscapingExceptionEndsTheThreadThroughTheUnexpectedPath) {
