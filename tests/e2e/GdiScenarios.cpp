@@ -169,46 +169,47 @@ class GdiPerAction : public TScenario {
     return WaitFor([&] { return !Pelorin->Visible(); }, EffectDeadlineMs);
   }
 
+  // Notes which step of an action did not happen; false.
+  bool Missed(const char* what) {
+    std::printf("[ missed   ] %s\n", what);
+    std::fflush(stdout);
+    return false;
+  }
+
   bool Caption(bool enabled) {
     const std::wstring wanted = enabled ? L"Pelorin enabled" : L"Pelorin disabled";
     return WaitFor([&] { return Pelorin->ControlText(IDC_PELORIN_ENABLED) == wanted; }, EffectDeadlineMs);
   }
 
-  // Off and on again through the tray icon's pop-up menu.
-  bool OffAndOnByTrayMenu() {
+  // The tray icon's click as the shell passes it on, then the pop-up's Enable or Disable item.
+  bool SwitchByTrayMenu(bool enable) {
     auto popup = [&] { return FindTopWindow(Pelorin->Pid(), L"PelorinPopupForm"); };
-    for (bool enable : {false, true}) {
-      ::PostMessageW(Pelorin->Window(), TrayCallback, 0, WM_LBUTTONDOWN);
-      ::PostMessageW(Pelorin->Window(), TrayCallback, 0, WM_LBUTTONUP);
-      if (!WaitFor([&] { return popup() != nullptr && ::IsWindowVisible(popup()); }, EffectDeadlineMs)) return false;
-      HWND item = ::FindWindowExW(popup(), nullptr, nullptr, enable ? L"   Enable Pelorin" : L"   Disable Pelorin");
-      if (item == nullptr) return false;
-      RECT r{};
-      ::GetClientRect(item, &r);
-      const LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
-      ::PostMessageW(item, WM_MOUSEMOVE, 0, at);
-      ::PostMessageW(item, WM_LBUTTONDOWN, MK_LBUTTON, at);
-      ::PostMessageW(item, WM_LBUTTONUP, 0, at);
-      if (!Caption(enable) || !WaitFor([&] { return !::IsWindowVisible(popup()); }, EffectDeadlineMs)) return false;
-    }
+    ::PostMessageW(Pelorin->Window(), TrayCallback, 0, WM_LBUTTONDOWN);
+    ::PostMessageW(Pelorin->Window(), TrayCallback, 0, WM_LBUTTONUP);
+    if (!WaitFor([&] { return popup() != nullptr && ::IsWindowVisible(popup()); }, EffectDeadlineMs))
+      return Missed("the pop-up did not show");
+    HWND item = ::FindWindowExW(popup(), nullptr, nullptr, enable ? L"   Enable Pelorin" : L"   Disable Pelorin");
+    if (item == nullptr) return Missed("the pop-up has no such item");
+    RECT r{};
+    ::GetClientRect(item, &r);
+    const LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
+    ::PostMessageW(item, WM_MOUSEMOVE, 0, at);
+    ::PostMessageW(item, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::PostMessageW(item, WM_LBUTTONUP, 0, at);
+    if (!Caption(enable)) return Missed("the item did not switch Pelorin");
+    if (!WaitFor([&] { return !::IsWindowVisible(popup()); }, EffectDeadlineMs)) return Missed("the pop-up stayed");
     return true;
   }
 
+  bool OffAndOnByTrayMenu() { return SwitchByTrayMenu(false) && SwitchByTrayMenu(true); }
+
   // Off by the chord (its note shows), on again by the tray menu.
   bool OffByChordOnByTrayMenu() {
-    if (!Driver.Activate()) return false;
+    if (!Driver.Activate()) return Missed("the driver did not come to the front");
     Input.Chord(DisableChord.Keys);
-    if (!Caption(false)) return false;
+    if (!Caption(false)) return Missed("the chord did not switch Pelorin off");
     Pause(1500);  // the note comes and goes
-    ::PostMessageW(Pelorin->Window(), TrayCallback, 0, WM_LBUTTONDOWN);
-    ::PostMessageW(Pelorin->Window(), TrayCallback, 0, WM_LBUTTONUP);
-    auto popup = [&] { return FindTopWindow(Pelorin->Pid(), L"PelorinPopupForm"); };
-    if (!WaitFor([&] { return popup() != nullptr && ::IsWindowVisible(popup()); }, EffectDeadlineMs)) return false;
-    HWND item = ::FindWindowExW(popup(), nullptr, nullptr, L"   Enable Pelorin");
-    if (item == nullptr) return false;
-    ::PostMessageW(item, WM_LBUTTONDOWN, MK_LBUTTON, 0);
-    ::PostMessageW(item, WM_LBUTTONUP, 0, 0);
-    return Caption(true);
+    return SwitchByTrayMenu(true);
   }
 
   // A chord whose row runs a command line, with the note that tells so.
