@@ -371,6 +371,14 @@ void TClipboardHistory::ReadRow(int index,
   read(FData[static_cast<size_t>(index)], TItemView{meta.Id, meta.Preview});
 }
 
+std::vector<uint64_t> TClipboardHistory::ItemIds() const {
+  std::lock_guard<std::mutex> lock(FLock);
+  std::vector<uint64_t> ids;
+  ids.reserve(FMeta.size());
+  for (const TMeta& meta : FMeta) ids.push_back(meta.Id);
+  return ids;
+}
+
 bool TClipboardHistory::Save(const std::function<bool(std::span<const TClipboardData>)>& save) {
   std::lock_guard<std::mutex> lock(FLock);
   if (!save(FData)) return false;

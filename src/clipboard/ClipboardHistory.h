@@ -96,6 +96,8 @@ class TClipboardHistory {
     const TItemPreview& Preview;
   };
   void ReadRow(int index, const std::function<void(const TClipboardData&, const TItemView&)>& read) const;
+  // The numbers of every item now in the history, oldest first, read under one lock.
+  std::vector<uint64_t> ItemIds() const;
 
   // Runs save over every record, oldest first, under the lock; its success clears the changed
   // flag. Nothing can change the history meanwhile.

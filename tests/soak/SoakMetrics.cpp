@@ -1,5 +1,7 @@
 #include "SoakMetrics.h"
 
+#include "GdiTable.h"
+
 #include <psapi.h>
 #include <winternl.h>
 
@@ -12,13 +14,6 @@
 namespace pelorin::soak {
 
 namespace {
-
-// Wine's per-process GDI handle table, which it hangs on the PEB where Windows hangs the
-// shared one: one 24-byte entry a handle, type 0 for a free entry, bit 7 of byte 12 for a
-// stock object.
-constexpr size_t PebGdiTableOffset = 0xF8;
-constexpr size_t GdiEntrySize = 24;
-constexpr size_t GdiEntries = 0x10000;
 
 std::string ReadSmallFile(const std::wstring& path) {
   HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -100,24 +95,8 @@ long TProcessWatch::GdiObjects(const char*& method) {
   }
   // Wine: GetGuiResources is not implemented; its handle table is read instead.
   method = "live entries of its GDI handle table";
-  PROCESS_BASIC_INFORMATION basic{};
-  ULONG length = 0;
-  if (::NtQueryInformationProcess(Process, ProcessBasicInformation, &basic, sizeof(basic), &length) != 0) return -1;
-  ULONG64 table = 0;
-  if (!::ReadProcessMemory(Process, reinterpret_cast<const BYTE*>(basic.PebBaseAddress) + PebGdiTableOffset, &table,
-                           sizeof(table), nullptr) ||
-      table == 0)
-    return -1;
-  std::vector<BYTE> entries(GdiEntries * GdiEntrySize);
-  if (!::ReadProcessMemory(Process, reinterpret_cast<const void*>(table), entries.data(), entries.size(), nullptr))
-    return -1;
-  long live = 0;
-  for (size_t i = 0; i < GdiEntries; ++i) {
-    const BYTE* e = entries.data() + i * GdiEntrySize;
-    const bool stock = (e[12] & 0x80) != 0;
-    if (e[14] != 0 && !stock) ++live;
-  }
-  return live;
+  const std::optional<test::TGdiCounts> counts = test::CountGdiObjects(Process);
+  return counts ? counts->Total : -1;
 }
 
 long TProcessWatch::UserObjects(const char*& method) {

@@ -1,6 +1,7 @@
 // The Clipboard Manager window in this process, on a running TPelorinApp with a stored
 // history: rows newest first, keys that do nothing harmful, the check box, the details views
-// and back, the search's steps and colours, and pictures of it all.
+// and back, the search's steps and colours, thumbnails freed with their items, and pictures
+// of it all.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,13 +9,17 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "CoreFakes.h"
+#include "GdiTable.h"
 #include "WinTestSupport.h"
 #include "app/win/PelorinApp.h"
 #include "base/SharedState.h"
+#include "clipboard/ClipboardChain.h"
+#include "clipboard/ClipboardKeeper.h"
 #include "clipboard/ClpFile.h"
 #include "clipboard/win/ClipboardWin.h"
 
@@ -26,8 +31,9 @@ TClipboardDataItem Utf16Item(const std::wstring& text) {
   return {CF_UNICODETEXT, std::vector<uint8_t>(p, p + (text.size() + 1) * sizeof(wchar_t))};
 }
 
-// A 160 x 90 picture: a blue sky over green hills, 24 bits a pixel.
-TClipboardDataItem Picture() {
+// A 160 x 90 picture: a blue sky over green hills, 24 bits a pixel; another shade of them
+// makes another picture.
+TClipboardDataItem Picture(uint8_t shade = 0) {
   BITMAPINFOHEADER h{};
   h.biSize = sizeof(h);
   h.biWidth = 160;
@@ -41,7 +47,7 @@ TClipboardDataItem Picture() {
     for (int x = 0; x < 160; ++x) {
       uint8_t* p = dib.data() + sizeof(h) + size_t(y) * stride + size_t(x) * 3;
       bool hill = y < 35 + 12 * std::sin(x / 20.0);
-      p[0] = hill ? 40 : 230, p[1] = hill ? 160 : 180, p[2] = hill ? 60 : 120;
+      p[0] = hill ? 40 : 230, p[1] = static_cast<uint8_t>((hill ? 160 : 180) - shade), p[2] = hill ? 60 : 120;
     }
   return {CF_DIB, dib};
 }
@@ -207,6 +213,48 @@ TEST_F(ClipboardForm, TheSearchStepsThroughMatchesAndTellsAMissFromTheEnd) {
   ::SendMessageW(Form->Memo(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
   EXPECT_EQ(start, 0u);
   EXPECT_EQ(end, 4u);
+}
+
+TEST_F(ClipboardForm, ThumbnailsGoWithTheItemsThatLeaveTheHistory) {
+  // New pictures push older ones out of a short history while the window shows them. Each
+  // gets a thumbnail when its row is painted; that bitmap must be freed with its item, not
+  // kept for as long as the (only ever hidden) window lives.
+  TClipboardOptions options = App->ClipboardKeeper()->Options();
+  options.MaxUnchecked = 3;
+  App->ClipboardKeeper()->SetOptions(options);
+  Open();
+  // A change this soon after Pelorin's own write at the start would pass for part of it.
+  PumpUntil([] { return false; }, TClipboardChain::QuietMs + 100);
+  auto copyPicture = [&](int serial) {
+    TClipboardData copied = Item(0, {Picture(static_cast<uint8_t>(serial))});
+    ASSERT_TRUE(WriteClipboardData(Source, &copied));
+    auto newestIsIt = [&] {
+      bool same = false;
+      TClipboardHistory& history = App->ClipboardHistory();
+      history.ReadItem(history.ClpHigh(), [&](const TClipboardData& item) {
+        for (const TClipboardDataItem& format : item.Items)
+          if (format.Format == CF_DIB) same = format.Data == copied.Items[0].Data;
+      });
+      return same;
+    };
+    ASSERT_TRUE(PumpUntil(newestIsIt, 5000)) << "picture " << serial << " was not captured";
+    PumpUntil([] { return false; }, 100);  // the window hears of it and paints
+    ::UpdateWindow(Form->GridView().Handle());
+  };
+  // Until every unchecked item is a picture with its thumbnail made: the history keeps at most
+  // four under the newest.
+  constexpr int WarmUps = 6;
+  for (int serial = 1; serial <= WarmUps; ++serial) copyPicture(serial);
+  const int high = App->ClipboardHistory().ClpHigh();
+  const std::optional<TGdiCounts> before = CountGdiObjects(::GetCurrentProcess());
+  ASSERT_TRUE(before.has_value()) << "no GDI table to count";
+  constexpr int Copies = 24;
+  for (int serial = WarmUps + 1; serial <= WarmUps + Copies; ++serial) copyPicture(serial);
+  const std::optional<TGdiCounts> after = CountGdiObjects(::GetCurrentProcess());
+  ASSERT_TRUE(after.has_value());
+  EXPECT_EQ(App->ClipboardHistory().ClpHigh(), high) << "the history keeps its length";
+  EXPECT_LE(after->Of(GdiBitmap), before->Of(GdiBitmap))
+      << Copies << " pictures went through the history; GDI objects changed: " << after->ChangeFrom(*before);
 }
 
 TEST_F(ClipboardForm, Screenshots) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "clipboard/win/ClipboardSystemWin.h"
 #include "clipboard/win/ClipboardThumbnail.h"
@@ -105,10 +106,19 @@ void TClipboardGridView::WindowGone() {
 void TClipboardGridView::Refresh() {
   Rows = std::max(1, History.ClpHigh() + 1);
   Selected = std::clamp(Selected, 0, Rows - 1);
+  DropGoneThumbs();
   if (Handle() == nullptr) return;
   Layout();
   ScrollTo(TopRow);
   ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TClipboardGridView::DropGoneThumbs() {
+  // The window is only ever hidden: without this, the thumbnail of every picture the history
+  // let go of would stay until the cache happened to fill.
+  if (Thumbs.empty()) return;
+  const std::vector<uint64_t> ids = History.ItemIds();
+  std::erase_if(Thumbs, [&](const auto& thumb) { return std::find(ids.begin(), ids.end(), thumb.first) == ids.end(); });
 }
 
 void TClipboardGridView::Layout() {

@@ -62,6 +62,8 @@ class TClipboardGridView : public TWindowBase {
   void PaintRow(HDC dc, int row, int top);
   void DrawIcon(HDC dc, int index, const TBox& square);
   HBITMAP Thumbnail(uint64_t id, const TClipboardData& item, const TItemPreview& preview, TSize& size);
+  // Frees the thumbnails of items no longer in the history.
+  void DropGoneThumbs();
   TBox Cell(int row, int column, int top) const;
   bool CellAt(int x, int y, int& row, int& column, TBox& cell) const;
   void MouseMove(int x, int y);

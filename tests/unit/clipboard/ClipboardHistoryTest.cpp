@@ -501,13 +501,16 @@ TEST_F(ClipboardHistoryTest, RowIdStaysWithItsItem) {
   History.MoveToTop(0);
   History.Sort();
   EXPECT_EQ(rows(), (std::vector<std::pair<std::wstring, uint64_t>>{{L"b", b}, {L"c", c}, {L"a", a}}));
+  EXPECT_EQ(History.ItemIds(), (std::vector<uint64_t>{b, c, a}));
   Add({Unicode(u"b")}, 10);  // the same content again: moves to the top as the same item
   History.DeleteClipboardItem(0);  // c
   EXPECT_EQ(rows(), (std::vector<std::pair<std::wstring, uint64_t>>{{L"a", a}, {L"b", b}}));
+  EXPECT_EQ(History.ItemIds(), (std::vector<uint64_t>{a, b})) << "the deleted item's number is gone";
 
   Add({Unicode(u"d")}, 11);
   const uint64_t d = idOf(L"d");
   EXPECT_EQ((std::set<uint64_t>{a, b, c, d}).size(), 4u) << "a new item never takes an old number";
+  EXPECT_EQ(History.ItemIds(), (std::vector<uint64_t>{a, b, d}));
   EXPECT_THROW(History.ReadRow(3, [](const TClipboardData&, const TClipboardHistory::TItemView&) {}),
                std::out_of_range);
 }
