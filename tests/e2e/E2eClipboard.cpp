@@ -115,4 +115,26 @@ std::wstring ClipboardText() {
   return text;
 }
 
+std::string PictureDib(int width, int height, unsigned serial) {
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof(header);
+  header.biWidth = width;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
+  const int stride = (width * 3 + 3) & ~3;
+  header.biSizeImage = static_cast<DWORD>(stride * height);
+  std::string dib(reinterpret_cast<const char*>(&header), sizeof(header));
+  dib.resize(sizeof(header) + header.biSizeImage);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      char* p = dib.data() + sizeof(header) + y * stride + x * 3;
+      p[0] = static_cast<char>(x * 3 + serial);
+      p[1] = static_cast<char>(y * 5 + serial * 7);
+      p[2] = static_cast<char>((x ^ y) + serial * 13);
+    }
+  return dib;
+}
+
 }  // namespace pelorin::e2e

@@ -27,6 +27,9 @@ std::wstring TextOf(const TStoredItem& item);
 const std::string* DataOf(const TStoredItem& item, UINT format);
 // The whole clipboard replaced by these formats, as any program copies; none: emptied.
 bool Copy(HWND owner, const TFormats& formats);
+
+// A 24-bit CF_DIB picture (header and pixels), its pixels different for every serial.
+std::string PictureDib(int width, int height, unsigned serial);
 // The clipboard's CF_UNICODETEXT now.
 std::wstring ClipboardText();
 

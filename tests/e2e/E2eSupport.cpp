@@ -223,6 +223,18 @@ std::wstring MessageBoxText(HWND box) {
   return text;
 }
 
+bool ClickPopupItem(HWND popup, const wchar_t* caption) {
+  HWND item = ::FindWindowExW(popup, nullptr, nullptr, caption);
+  if (item == nullptr) return false;
+  RECT r{};
+  ::GetClientRect(item, &r);
+  const LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
+  ::PostMessageW(item, WM_MOUSEMOVE, 0, at);
+  ::PostMessageW(item, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  ::PostMessageW(item, WM_LBUTTONUP, 0, at);
+  return true;
+}
+
 bool WaitForWorkerTicks(int n) {
   for (int i = 0; i < n; ++i) {
     ::GlobalAddAtomW(L"Activate Pelorin");

@@ -134,6 +134,10 @@ std::wstring MessageBoxText(HWND box);
 using test::FindControl;
 using test::FindTopWindow;
 
+// Clicks the item of Pelorin's pop-up menu that carries `caption`, by the messages a click
+// gives it; false when the pop-up has no such item.
+bool ClickPopupItem(HWND popup, const wchar_t* caption);
+
 // Pelorin's worker takes the "Activate Pelorin" atom a second start leaves, once per 50 ms
 // tick, and then shows the main window unless Pelorin already counts it as the window in
 // front. Leaving the atom n times and seeing it taken each time shows that n ticks began.

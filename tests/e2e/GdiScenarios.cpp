@@ -40,29 +40,6 @@ const TChord NoteChord{{keys::LeftCtrl, keys::M}};
 
 void Pause(DWORD ms) { WaitFor([] { return false; }, ms); }
 
-// A 24-bit picture, its pixels different for every serial.
-std::string PictureDib(int width, int height, unsigned serial) {
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof(header);
-  header.biWidth = width;
-  header.biHeight = height;
-  header.biPlanes = 1;
-  header.biBitCount = 24;
-  header.biCompression = BI_RGB;
-  const int stride = (width * 3 + 3) & ~3;
-  header.biSizeImage = static_cast<DWORD>(stride * height);
-  std::string dib(reinterpret_cast<const char*>(&header), sizeof(header));
-  dib.resize(sizeof(header) + header.biSizeImage);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      char* p = dib.data() + sizeof(header) + y * stride + x * 3;
-      p[0] = static_cast<char>(x * 3 + serial);
-      p[1] = static_cast<char>(y * 5 + serial * 7);
-      p[2] = static_cast<char>((x ^ y) + serial * 13);
-    }
-  return dib;
-}
-
 // The actions, one run each; false when a step did not happen. Public for the case table.
 class GdiPerAction : public TScenario {
  public:
@@ -188,14 +165,8 @@ class GdiPerAction : public TScenario {
     ::PostMessageW(Pelorin->Window(), TrayCallback, 0, WM_LBUTTONUP);
     if (!WaitFor([&] { return popup() != nullptr && ::IsWindowVisible(popup()); }, EffectDeadlineMs))
       return Missed("the pop-up did not show");
-    HWND item = ::FindWindowExW(popup(), nullptr, nullptr, enable ? L"   Enable Pelorin" : L"   Disable Pelorin");
-    if (item == nullptr) return Missed("the pop-up has no such item");
-    RECT r{};
-    ::GetClientRect(item, &r);
-    const LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
-    ::PostMessageW(item, WM_MOUSEMOVE, 0, at);
-    ::PostMessageW(item, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::PostMessageW(item, WM_LBUTTONUP, 0, at);
+    if (!ClickPopupItem(popup(), enable ? L"   Enable Pelorin" : L"   Disable Pelorin"))
+      return Missed("the pop-up has no such item");
     if (!Caption(enable)) return Missed("the item did not switch Pelorin");
     if (!WaitFor([&] { return !::IsWindowVisible(popup()); }, EffectDeadlineMs)) return Missed("the pop-up stayed");
     return true;

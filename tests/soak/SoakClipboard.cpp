@@ -61,25 +61,8 @@ void TSoakRun::CopyText(const std::wstring& text, uint64_t& kindCount) {
 }
 
 void TSoakRun::CopyPicture(int width, int height) {
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof(header);
-  header.biWidth = width;
-  header.biHeight = height;
-  header.biPlanes = 1;
-  header.biBitCount = 24;
-  header.biCompression = BI_RGB;
-  const int stride = (width * 3 + 3) & ~3;
-  header.biSizeImage = static_cast<DWORD>(stride * height);
-  std::string dib(reinterpret_cast<const char*>(&header), sizeof(header));
-  dib.resize(sizeof(header) + header.biSizeImage);
-  const unsigned seed = static_cast<unsigned>(++CopySerial);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      char* p = dib.data() + sizeof(header) + y * stride + x * 3;
-      p[0] = static_cast<char>(x * 3 + seed);
-      p[1] = static_cast<char>(y * 5 + seed * 7);
-      p[2] = static_cast<char>((x ^ y) + seed * 13);
-    }
+  const std::string dib = e2e::PictureDib(width, height, static_cast<unsigned>(++CopySerial));
+  const auto& header = *reinterpret_cast<const BITMAPINFOHEADER*>(dib.data());
   e2e::TFormats formats{{CF_DIB, dib}};
   if (!LeaveToTheSystem()) {
     BITMAPV5HEADER v5{};

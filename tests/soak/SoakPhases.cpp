@@ -219,17 +219,7 @@ bool TSoakRun::PhaseQuestion() {
 bool TSoakRun::PhaseTray() {
   // The tray icon's messages as the shell passes them on, then the menu item clicked.
   auto popup = [&] { return e2e::FindTopWindow(Pelorin->Pid(), L"PelorinPopupForm"); };
-  auto clickItem = [&](const wchar_t* caption) {
-    HWND item = ::FindWindowExW(popup(), nullptr, nullptr, caption);
-    if (item == nullptr) return false;
-    RECT r{};
-    ::GetClientRect(item, &r);
-    const LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
-    ::PostMessageW(item, WM_MOUSEMOVE, 0, at);
-    ::PostMessageW(item, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::PostMessageW(item, WM_LBUTTONUP, 0, at);
-    return true;
-  };
+  auto clickItem = [&](const wchar_t* caption) { return e2e::ClickPopupItem(popup(), caption); };
   for (bool enable : {false, true}) {
     ::PostMessageW(Pelorin->Window(), TrayCallback, 0, WM_LBUTTONDOWN);
     ::PostMessageW(Pelorin->Window(), TrayCallback, 0, WM_LBUTTONUP);
