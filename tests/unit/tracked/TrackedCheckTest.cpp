@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "CoreFakes.h"
@@ -52,6 +53,21 @@ struct FakeWindows : TrackedWindowsPort {
       if (!visit(child)) return;
   }
   void PressButton(TWindowHandle button) override { Log.Add("press window " + std::to_string(button)); }
+
+  // What is in front; the test decides, by default whatever the check examines.
+  std::function<TWindowHandle()> Front;
+  TWindowHandle ForegroundWindow() override { return Front(); }
+  // Top-level windows from the front backwards: a point reaches the first that holds it.
+  std::vector<TWindowHandle> ZOrder;
+  TWindowHandle TopLevelAt(TPoint p) override {
+    for (TWindowHandle w : ZOrder) {
+      const TRect& r = Windows[w].Rect;
+      if (p.X >= r.Left && p.X < r.Left + r.Width && p.Y >= r.Top && p.Y < r.Top + r.Height) return w;
+    }
+    return 0;
+  }
+  std::vector<TWindowHandle> Own;  // Pelorin's windows
+  bool IsOwnWindow(TWindowHandle w) override { return std::find(Own.begin(), Own.end(), w) != Own.end(); }
 };
 
 // The accessibility tree of each window; objects log their default action.
@@ -85,6 +101,8 @@ class TrackedCheckTest : public ::testing::Test, protected THookRig {
     Win.Windows[102] = {"&Yes", "Button", true, {600, 400, 80, 24}, {}};
     Win.Windows[103] = {"&No", "Button", true, {690, 400, 80, 24}, {}};
     Win.Windows[104] = {"", "Edit", true, {520, 370, 80, 20}, {}};
+    Win.ZOrder = {Box};
+    Win.Front = [this] { return Shared.TrackCandidate.load(); };
   }
 
   std::vector<std::string> Run(const std::vector<TTrackedWindowRow>& rows) {
@@ -295,6 +313,79 @@ TEST_F(TrackedCheckTest, OffsetRowClicksRelativeToTheWindowUnlessTheLeftButtonIs
   Mouse.MouseHookProc({MouseMsg::LButtonUp, 10, 10, 0, 1100});
   Run({OffsetRow(L"Delete File", L"", L"35x120")});
   EXPECT_EQ(Sink.Calls.size(), 2u);
+}
+
+constexpr TWindowHandle Other = 200, Own = 300, Topmost = 400;
+
+// The repetition checks the same window again after a pause. Whatever changed meanwhile (or
+// while the window's texts were read) is asked right before the click: no click anywhere and no
+// note unless the window is still in front, Pelorin still on, and the point still reaches it.
+TEST_F(TrackedCheckTest, NoClickUnlessTheWindowIsStillInFrontAndThePointReachesIt) {
+  Win.Windows[Other] = {"Editor", "Notepad", true, {0, 0, 1280, 1000}, {}};
+  Win.Windows[Own] = {"Pelorin", "PelorinMain", true, {450, 250, 500, 400}, {}};
+  struct Case {
+    const char* What;
+    std::function<void()> Meanwhile;
+    bool Clicked;
+    // A button is pressed by messages to its own window: the point matters to offsets only.
+    bool OffsetOnly = false;
+  };
+  const Case cases[] = {
+      {"nothing changed", [] {}, true},
+      {"another window came to the front", [&] { Win.Front = [] { return Other; }; }, false},
+      {"nothing is in front", [&] { Win.Front = [] { return TWindowHandle{0}; }; }, false},
+      {"Pelorin was switched off", [&] { Shared.AppEnabled = false; }, false},
+      {"a window of Pelorin's is active",
+       [&] {
+         Win.Own = {Own};
+         Win.Front = [] { return Own; };
+       },
+       false},
+      {"the window is one of Pelorin's own", [&] { Win.Own = {Box}; }, false},
+      {"the window lost the front while its texts were read",
+       [&] {
+         Win.Front = [n = 0]() mutable { return n++ == 0 ? Box : Other; };
+       },
+       false},
+      {"another window lies over the point",
+       [&] {
+         Win.Windows[Topmost] = {"Always on top", "Tip", true, {520, 400, 40, 40}, {}};
+         Win.ZOrder = {Topmost, Box};
+       },
+       false, true},
+      // The press goes one pixel in from the offset, the release two: both must reach it.
+      {"another window lies over the release only",
+       [&] {
+         Win.Windows[Topmost] = {"Always on top", "Tip", true, {537, 422, 10, 10}, {}};
+         Win.ZOrder = {Topmost, Box};
+       },
+       false, true},
+      {"the window moved from under the point", [&] { Win.ZOrder = {}; }, false, true},
+  };
+  for (bool button : {false, true}) {
+    for (const Case& c : cases) {
+      if (button && c.OffsetOnly) continue;
+      SCOPED_TRACE(std::string(c.What) + (button ? " (button row)" : " (offset row)"));
+      Win.Front = [this] { return Shared.TrackCandidate.load(); };
+      Win.ZOrder = {Box};
+      Win.Own.clear();
+      Shared.AppEnabled = true;
+      c.Meanwhile();
+      Shared.TrackedClicking = true;  // the repetition is under way
+      const TTrackedWindowRow row =
+          button ? ButtonRow(L"Delete File", L"", L"No") : OffsetRow(L"Delete File", L"", L"35x120");
+      const Lines lines = Run({row});
+      if (c.Clicked) {
+        EXPECT_EQ(lines.back(), "note 'Delete File' level -1");
+        EXPECT_EQ(Sink.Calls.empty(), button);
+        EXPECT_TRUE(Shared.TrackedClicking);
+      } else {
+        EXPECT_EQ(lines, Lines{});
+        EXPECT_TRUE(Sink.Calls.empty()) << Sink.Calls.size() << " input calls";
+        EXPECT_FALSE(Shared.TrackedClicking);
+      }
+    }
+  }
 }
 
 TEST_F(TrackedCheckTest, AnEscSeenWhileTheClickIsSentStopsTheRepetition) {
