@@ -8,6 +8,7 @@
 #include "CoreFakes.h"
 #include "FakeAccessible.h"
 #include "HookRig.h"
+#include "tracked/TrackedPicker.h"
 
 namespace pelorin {
 namespace {
@@ -289,6 +290,58 @@ TEST_F(TrackedCheckTest, AWindowWithoutTitleIsNamedByItsAccessibleObject) {
   EXPECT_EQ(Run({ButtonRow(L"[*]", L"", L"OK")}), Lines{});
 }
 
+// The picker's view of one textless window that lies everywhere on the screen.
+struct OneWindowPicker : PickerWindowsPort {
+  TWindowHandle Window;
+  TRect Rect;
+  OneWindowPicker(TWindowHandle w, TRect r) : Window(w), Rect(r) {}
+  TWindowHandle WindowFromPoint(TPoint) override { return Window; }
+  bool IsVisible(TWindowHandle) override { return true; }
+  std::string WindowText(TWindowHandle) override { return ""; }
+  std::string ClassName(TWindowHandle) override { return "Drawn"; }
+  TWindowHandle Parent(TWindowHandle) override { return 0; }
+  bool IsFrameLike(TWindowHandle) override { return true; }
+  std::optional<TRect> WindowRect(TWindowHandle) override { return Rect; }
+};
+
+// Accessible names longer than a text buffer: what the picker records for the title, the inner
+// text and the button is what the check compares, so the row it makes is found again.
+TEST_F(TrackedCheckTest, LongAccessibleNamesArePickedAndCheckedCutTheSameWay) {
+  constexpr TWindowHandle Drawn = 9;
+  const TRect window{10, 10, 600, 300};
+  // A doubled "&" before the cut: cut first and cleaned after, the texts keep 298 characters.
+  const std::wstring title = std::wstring(150, L'T') + L"&&" + std::wstring(200, L't');
+  const std::wstring inner = L"Replace\r\n" + std::wstring(400, L'i');
+  const std::wstring button = L"&Yes, " + std::wstring(400, L'y');
+  auto object = [](std::wstring name, TRect where, int32_t role) {
+    FakeNodePtr n = Node(std::move(name));
+    n->Location = where;
+    n->Role = role;
+    return n;
+  };
+  FakeNodePtr yes = object(button, {400, 250, 100, 30}, 43);
+  FakeNodePtr root = object(title, window, 18);
+  root->Children = {{object(inner, {20, 20, 500, 40}, 41)}, {yes}};
+  Acc.Roots[Drawn] = root;
+  Win.Windows[Drawn] = {"", "Drawn", true, window, {}};
+  Shared.TrackCandidate = Drawn;
+
+  OneWindowPicker screen(Drawn, window);
+  auto pick = [&](TPoint p, TPickerMode mode) {
+    std::optional<TPickResult> r = PickAt(screen, Acc, Code, p, mode);
+    EXPECT_TRUE(r.has_value()) << mode;
+    EXPECT_FALSE(r && r->IsOffset) << mode;
+    return r ? Code.FromAnsi(r->Text) : std::wstring();
+  };
+  const TTrackedWindowRow row{pick({300, 100}, pmTitle), pick({30, 30}, pmInnerText), pick({410, 260}, pmButton), 5,
+                              false, true};
+  EXPECT_EQ(row.Title.size(), TrackedTextMax - 1);
+  EXPECT_EQ(row.InnerText.size(), TrackedTextMax - 1);
+  EXPECT_EQ(row.ClickAt.size(), TrackedTextMax - 1);
+  EXPECT_EQ(Run({row}).size(), 1u) << "the picked row was not found again";
+  EXPECT_EQ(yes->DefaultActions, 1);
+}
+
 TEST_F(TrackedCheckTest, OffsetRowClicksRelativeToTheWindowUnlessTheLeftButtonIsHeld) {
   EXPECT_EQ(Run({OffsetRow(L"Delete File", L"", L"35x120")}), Lines{"note 'Delete File' level -1"});
   ASSERT_EQ(Sink.Calls.size(), 2u);  // the click, then the pointer put back
@@ -386,6 +439,20 @@ TEST_F(TrackedCheckTest, NoClickUnlessTheWindowIsStillInFrontAndThePointReachesI
       }
     }
   }
+}
+
+TEST_F(TrackedCheckTest, AButtonNamedLikeAnOffsetIsPressedAndAnOffsetIsClicked) {
+  Win.Windows[105] = {"35x120", "Button", true, {780, 400, 80, 24}, {}};
+  Win.Windows[Box].Descendants.push_back(105);
+  EXPECT_EQ(Run({ButtonRow(L"Delete File", L"", L"35x120")}), (Lines{"press window 105", "note 'Delete File' level -1"}));
+  EXPECT_TRUE(Sink.Calls.empty());
+  EXPECT_EQ(Run({OffsetRow(L"Delete File", L"", L"35x120")}), Lines{"note 'Delete File' level -1"});
+  ASSERT_EQ(Sink.Calls.size(), 2u);
+  EXPECT_EQ(Sink.Calls[0].Batch[0].Mouse.Dx, AbsoluteCoord(536, 1280));
+  // Without that button the button row finds nothing to press, and clicks nowhere either.
+  Win.Windows[Box].Descendants.pop_back();
+  EXPECT_EQ(Run({ButtonRow(L"Delete File", L"", L"35x120")}), Lines{});
+  EXPECT_TRUE(Sink.Calls.empty());
 }
 
 TEST_F(TrackedCheckTest, AnEscSeenWhileTheClickIsSentStopsTheRepetition) {
