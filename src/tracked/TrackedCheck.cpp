@@ -142,22 +142,25 @@ bool TTrackedCheck::MatchRow(const TTrackedWindowRow& row) {
   return !Pending();
 }
 
-void TTrackedCheck::Click(const TTrackedWindowRow& row) {
-  if (row.IsButton) {
-    if (FFoundButtonWnd)
-      L.Windows.PressButton(*FFoundButtonWnd);
-    else if (FoundButtonObject)
-      FoundButtonObject->DoDefaultAction();
-    return;
-  }
-  // Never while the user holds the button: the click would let go of what they drag.
-  if (L.Mouse.LeftButtonDown()) return;
+bool TTrackedCheck::CandidateInFront(TWindowHandle candidate) {
+  if (!L.Shared.AppEnabled.load(std::memory_order_relaxed)) return false;
+  const TWindowHandle front = L.Windows.ForegroundWindow();
+  return front == candidate && !L.Windows.IsOwnWindow(front);
+}
+
+std::optional<TPoint> TTrackedCheck::OffsetClickPoint(const TTrackedWindowRow& row, TWindowHandle candidate) {
   const std::optional<TPoint> offset = ParseClickOffset(row.ClickAt);
-  if (!offset) return;
+  if (!offset) return std::nullopt;
   const int64_t x = int64_t{FTrackedRect.Left} + offset->X, y = int64_t{FTrackedRect.Top} + offset->Y;
-  constexpr int64_t lo = std::numeric_limits<int32_t>::min(), hi = std::numeric_limits<int32_t>::max();
-  if (x < lo || x > hi || y < lo || y > hi || x == -1) return;
-  L.Input.SendMouseClick(0, static_cast<int32_t>(x), static_cast<int32_t>(y), true);
+  // The press lands one pixel in from the point, the release two (SendMouseClick).
+  constexpr int64_t lo = std::numeric_limits<int32_t>::min(), hi = std::numeric_limits<int32_t>::max() - 2;
+  if (x < lo || x > hi || y < lo || y > hi || x == -1) return std::nullopt;
+  const TPoint at{static_cast<int32_t>(x), static_cast<int32_t>(y)};
+  // Screen coordinates reach whatever lies there: another window over the candidate (a
+  // topmost one, a pop-up of its own) would get the click instead.
+  for (int32_t step : {1, 2})
+    if (L.Windows.TopLevelAt({at.X + step, at.Y + step}) != candidate) return std::nullopt;
+  return at;
 }
 
 void TTrackedCheck::CheckTrackedWindows(const std::vector<TTrackedWindowRow>& rows) {
@@ -166,6 +169,9 @@ void TTrackedCheck::CheckTrackedWindows(const std::vector<TTrackedWindowRow>& ro
   if (candidate == 0 || candidate == NoTrackCandidate) return;
   // Nothing tracked: no window, and no other program's accessibility, is asked anything.
   if (!AnyRowTracked(rows)) return;
+  // The repetition queues its check after a pause: the window may have lost the front, or
+  // Pelorin been switched off, meanwhile.
+  if (!CandidateInFront(candidate)) return;
 
   std::string title = L.Windows.WindowText(candidate);
   CutToBuffer(title);
@@ -185,11 +191,27 @@ void TTrackedCheck::CheckTrackedWindows(const std::vector<TTrackedWindowRow>& ro
     if (row.State == 0 || !WildcardMatch(Ansi(row.Title), title)) continue;
     const bool found = MatchRow(row);
     if (found) {
-      // Set before the click: sending input can let the hooks run meanwhile, and an Esc seen
-      // there must not be undone by this store.
-      L.Shared.TrackedClicking.store(true, std::memory_order_relaxed);
-      Click(row);
-      L.Notes.ShowNote(row.Title, false, -1);
+      // The walk through another program's objects lets the hooks run and takes time: what is
+      // in front is asked again right before each press, never taken from the check's start.
+      if (!CandidateInFront(candidate)) {
+        FoundButtonObject.reset();
+        return;
+      }
+      // Never while the user holds the button: the click would let go of what they drag.
+      const bool held = !row.IsButton && L.Mouse.LeftButtonDown();
+      const std::optional<TPoint> at = row.IsButton || held ? std::nullopt : OffsetClickPoint(row, candidate);
+      if (row.IsButton || held || at) {
+        // Set before the click: sending input can let the hooks run meanwhile, and an Esc
+        // seen there must not be undone by this store.
+        L.Shared.TrackedClicking.store(true, std::memory_order_relaxed);
+        if (row.IsButton && FFoundButtonWnd)
+          L.Windows.PressButton(*FFoundButtonWnd);
+        else if (row.IsButton && FoundButtonObject)
+          FoundButtonObject->DoDefaultAction();
+        else if (at)
+          L.Input.SendMouseClick(0, at->X, at->Y, true);
+        L.Notes.ShowNote(row.Title, false, -1);
+      }
     }
     FoundButtonObject.reset();
   }

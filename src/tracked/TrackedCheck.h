@@ -42,6 +42,12 @@ struct TrackedWindowsPort {
   virtual void EnumChildren(TWindowHandle window, const std::function<bool(TWindowHandle)>& visit) = 0;
   // Posts a left button press and release (coordinates 0, 0) to the button's window.
   virtual void PressButton(TWindowHandle button) = 0;
+  // What is in front at this moment, 0 when nothing is.
+  virtual TWindowHandle ForegroundWindow() = 0;
+  // The top-level window that a click at p reaches, 0 when none.
+  virtual TWindowHandle TopLevelAt(TPoint p) = 0;
+  // One of Pelorin's own windows (its message boxes included).
+  virtual bool IsOwnWindow(TWindowHandle window) = 0;
 };
 
 // "W" "x" "H" of a window rectangle, as size rows hold it.
@@ -95,7 +101,10 @@ class TTrackedCheck {
   // Matches one text against what is pending; true when it was taken as the button.
   bool MatchText(const std::string& text);
   bool MatchRow(const TTrackedWindowRow& row);
-  void Click(const TTrackedWindowRow& row);
+  // Pelorin is on and the candidate, not a window of Pelorin's, is still in front.
+  bool CandidateInFront(TWindowHandle candidate);
+  // The screen point of an offset row's click, when both of its events reach the candidate.
+  std::optional<TPoint> OffsetClickPoint(const TTrackedWindowRow& row, TWindowHandle candidate);
 
   Links L;
   TRect FTrackedRect;

@@ -1,10 +1,12 @@
 // Tracked windows: rows in Pelorin.ini answer the driver's message boxes with a button, click
-// the driver's window at an offset, and stop repeating on Esc.
+// the driver's window at an offset, stop repeating on Esc, and click nothing once the window
+// has lost the front or Pelorin is off.
 #include <atomic>
 #include <cmath>
 #include <thread>
 
 #include "E2eSupport.h"
+#include "res/resource.h"
 
 namespace pelorin::e2e {
 namespace {
@@ -83,7 +85,7 @@ TEST_F(TrackedQuestions, WildcardTitleMatchesItsBoxesOnly) {
 class TClickTarget {
  public:
   static constexpr const wchar_t* Title = L"Pelorin e2e offset target";
-  TClickTarget() {
+  explicit TClickTarget(const wchar_t* title = Title, RECT place = {300, 200, 700, 500}) {
     WNDCLASSW wc{};
     wc.lpfnWndProc = Proc;
     wc.hInstance = ::GetModuleHandleW(nullptr);
@@ -91,8 +93,9 @@ class TClickTarget {
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     ::RegisterClassW(&wc);  // fails harmlessly from the second window on
-    Window = ::CreateWindowExW(0, wc.lpszClassName, Title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 200, 400, 300,
-                               nullptr, nullptr, wc.hInstance, this);
+    Window = ::CreateWindowExW(0, wc.lpszClassName, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, place.left, place.top,
+                               place.right - place.left, place.bottom - place.top, nullptr, nullptr, wc.hInstance,
+                               this);
   }
   ~TClickTarget() { ::DestroyWindow(Window); }
   HWND Handle() const { return Window; }
@@ -144,14 +147,32 @@ LONG Reached(LONG v, int metric) {
   return static_cast<LONG>(scaled * size / 65536);
 }
 
+const TChord DisableChord{{keys::LeftCtrl, keys::W}};
+
 class TrackedOffset : public TScenario {
  protected:
   void StartWith(int state) {
     TIni ini;
+    ini.Section("Custom Inputs").Row(1, "Disable Pelorin", DisableChord.Text(), StateChord);
     TrackedRow(ini.Section("Tracked windows"), 1, Narrow(TClickTarget::Title), "", "35x120", state, false);
     WriteIni(ini);
-    ASSERT_NE(StartPelorin(L"autorun"), nullptr);
+    Pelorin = StartPelorin(L"autorun");
+    ASSERT_NE(Pelorin, nullptr);
   }
+  // Right after a click of the repetition, its release included, while Pelorin pauses before
+  // the next one.
+  void JustClicked(const TClickTarget& target) {
+    auto released = [&](size_t downs) {
+      return target.Downs() >= downs && target.Clicks.back().Message == static_cast<UINT>(WM_LBUTTONUP);
+    };
+    ASSERT_TRUE(WaitFor([&] { return released(1); }, EffectDeadlineMs)) << "never clicked";
+    const size_t seen = target.Downs();
+    ASSERT_TRUE(WaitFor([&] { return released(seen + 1); }, EffectDeadlineMs)) << "no quick repetition";
+    // The worker's next turn (50 ms) begins the pause of 500 ms; what the scenario does next
+    // must fall inside it, not before it, when the turn would see it at its start.
+    WaitFor([] { return false; }, 150);
+  }
+  TPelorin* Pelorin = nullptr;
 };
 
 TEST_F(TrackedOffset, ClicksTheWindowAtTheOffsetFromItsCorner) {
@@ -196,6 +217,42 @@ TEST_F(TrackedOffset, EscStopsTheQuickRepetitionAndTheOnceASecondCheckGoesOn) {
   EXPECT_TRUE(HoldsFor([&] { return target.Downs() == afterEsc; }, QuietMs))
       << "clicked again within " << QuietMs << " ms of Esc; presses at " << target.DownTimes(esc) << "from Esc";
   EXPECT_TRUE(WaitFor([&] { return target.Downs() > afterEsc; }, EffectDeadlineMs)) << "the window was left alone";
+  EXPECT_EQ(Started.back()->Close(), std::optional<DWORD>(0));
+}
+
+// The repetition clicks screen coordinates after its pause: a window that came to the front
+// meanwhile, over the very point, must get nothing, nor the tracked window behind it.
+TEST_F(TrackedOffset, NoClickAnywhereOnceAnotherWindowCameToTheFrontDuringThePause) {
+  StartWith(5);
+  TClickTarget target;
+  ASSERT_TRUE(BringToFront(target.Handle()));
+  JustClicked(target);
+  const size_t clicked = target.Downs();
+  // Over the whole target, so that a click at the offset lands in it.
+  TClickTarget other(L"Pelorin e2e other window", {250, 150, 800, 600});
+  ASSERT_TRUE(BringToFront(other.Handle()));
+  EXPECT_TRUE(HoldsFor([&] { return other.Clicks.empty() && target.Downs() == clicked; }, 2 * QuietMs))
+      << other.Clicks.size() << " events reached the other window, " << target.Downs() - clicked
+      << " presses the tracked one";
+  // Back in front, the tracked window is clicked again.
+  ASSERT_TRUE(BringToFront(target.Handle()));
+  EXPECT_TRUE(WaitFor([&] { return target.Downs() > clicked; }, EffectDeadlineMs));
+  EXPECT_EQ(Started.back()->Close(), std::optional<DWORD>(0));
+}
+
+TEST_F(TrackedOffset, NoClickOncePelorinWasSwitchedOffDuringThePause) {
+  StartWith(5);
+  TClickTarget target;
+  ASSERT_TRUE(BringToFront(target.Handle()));
+  JustClicked(target);
+  const size_t clicked = target.Downs();
+  Input.Chord(DisableChord.Keys);
+  const ULONGLONG off = ::GetTickCount64();
+  ASSERT_TRUE(WaitFor([&] { return Pelorin->ControlText(IDC_PELORIN_ENABLED) == L"Pelorin disabled"; },
+                      EffectDeadlineMs))
+      << "the chord did not switch Pelorin off";
+  EXPECT_TRUE(HoldsFor([&] { return target.Downs() == clicked; }, 2 * QuietMs))
+      << "clicked after Pelorin was switched off; presses at " << target.DownTimes(off) << "from the chord";
   EXPECT_EQ(Started.back()->Close(), std::optional<DWORD>(0));
 }
 

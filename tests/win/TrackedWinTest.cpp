@@ -39,9 +39,14 @@ class TQuestion {
 };
 
 struct TCheckRig : TWinHookRig {
+  TCheckRig() {
+    Shared.ScreenWidth = ::GetSystemMetrics(SM_CXSCREEN);
+    Shared.ScreenHeight = ::GetSystemMetrics(SM_CYSCREEN);
+  }
   EventLog Log;
   FakeNotes Notes{Log};
-  TTrackedWindowsWin Windows;
+  // This test's windows stand for another program's: no process is taken as Pelorin's.
+  TTrackedWindowsWin Windows{0};
   TWinAccessibility Accessibility;
   TSystemAnsiCodePage Ansi;
   TTrackedCheck Check{{Shared, Windows, Accessibility, Ansi, Input, Mouse, Notes}};
@@ -63,6 +68,7 @@ TEST(TrackedWindowsWin, AMessageBoxIsAnsweredThroughItsButtonWindow) {
   EXPECT_NE(std::find(texts.begin(), texts.end(), "&No"), texts.end());
   EXPECT_NE(std::find(classes.begin(), classes.end(), "Button"), classes.end());
 
+  ASSERT_TRUE(BringToFront(question.Box()));
   rig.Shared.TrackCandidate = box;
   rig.Check.CheckTrackedWindows({{L"Pelorin win [*]", L"Replace the [*]", L"No", 5, false, true}});
   EXPECT_TRUE(rig.Shared.TrackedClicking);
@@ -203,6 +209,7 @@ TEST(TrackedWindowsWin, ButtonsDrawnByAWindowArePressedThroughItsAccessibleObjec
     object.reset();
 
     // The window has no title: its accessible name stands for it.
+    ASSERT_TRUE(BringToFront(window));
     rig.Shared.TrackCandidate = reinterpret_cast<TWindowHandle>(window);
     rig.Check.CheckTrackedWindows({{L"Drawn question", L"Replace[*]", L"No", 5, false, true}});
     EXPECT_EQ(rig.Log.Lines, std::vector<std::string>{"note 'Drawn question' level -1"});
@@ -213,6 +220,84 @@ TEST(TrackedWindowsWin, ButtonsDrawnByAWindowArePressedThroughItsAccessibleObjec
   Served->Release();
   Served = nullptr;
   EXPECT_EQ(live.load(), 0) << "an accessible object was not given back";
+}
+
+// A top-level window of this test that counts the left-button presses reaching it.
+class TPressCounter {
+ public:
+  TPressCounter(const wchar_t* title, RECT r, DWORD exStyle = 0, DWORD style = WS_OVERLAPPEDWINDOW) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"PelorinTestPressCounter";
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    ::RegisterClassW(&wc);  // fails harmlessly from the second window on
+    Window = ::CreateWindowExW(exStyle, wc.lpszClassName, title, style, r.left, r.top, r.right - r.left,
+                               r.bottom - r.top, nullptr, nullptr, wc.hInstance, this);
+  }
+  ~TPressCounter() { ::DestroyWindow(Window); }
+  HWND Window = nullptr;
+  int Presses = 0;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_NCCREATE)
+      ::SetWindowLongPtrW(w, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+    auto* self = reinterpret_cast<TPressCounter*>(::GetWindowLongPtrW(w, GWLP_USERDATA));
+    if (self != nullptr && (m == WM_LBUTTONDOWN || m == WM_NCLBUTTONDOWN)) ++self->Presses;
+    return ::DefWindowProcW(w, m, wp, lp);
+  }
+};
+
+TEST(TrackedWindowsWin, TheWindowsOfPelorinsOwnProcessAreItsOwn) {
+  TPressCounter window(L"Pelorin win own", {100, 100, 300, 200});
+  ASSERT_TRUE(BringToFront(window.Window));
+  const auto handle = reinterpret_cast<TWindowHandle>(window.Window);
+  TTrackedWindowsWin own, other(0);
+  EXPECT_TRUE(own.IsOwnWindow(handle));
+  EXPECT_FALSE(other.IsOwnWindow(handle));
+  EXPECT_FALSE(own.IsOwnWindow(0));
+  EXPECT_EQ(own.ForegroundWindow(), handle);
+  // A point over the caption and one over the client area both reach the window itself.
+  EXPECT_EQ(own.TopLevelAt({150, 105}), handle);
+  EXPECT_EQ(own.TopLevelAt({150, 150}), handle);
+}
+
+// The offset click of a row goes out only while it reaches the window in front: not into a
+// topmost window over the point, not into a window that came to the front meanwhile.
+TEST(TrackedWindowsWin, AnOffsetClickGoesOnlyWhereItReachesTheWindowInFront) {
+  TCheckRig rig;
+  TPressCounter target(L"Pelorin win offset target", {200, 200, 600, 500});
+  ASSERT_TRUE(BringToFront(target.Window));
+  // Over the offset 35x120, shown without taking the front.
+  TPressCounter cover(L"Pelorin win cover", {220, 300, 300, 360}, WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
+                      WS_POPUP);
+  ::ShowWindow(cover.Window, SW_SHOWNOACTIVATE);
+  ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(cover.Window) != FALSE; }, 3000));
+  ASSERT_EQ(::GetForegroundWindow(), target.Window);
+  const std::vector<TTrackedWindowRow> rows{{L"Pelorin win offset target", L"", L"35x120", 5, false, false}};
+  auto check = [&] {
+    rig.Log.Lines.clear();
+    rig.Shared.TrackCandidate = reinterpret_cast<TWindowHandle>(target.Window);
+    rig.Check.CheckTrackedWindows(rows);
+  };
+
+  check();
+  EXPECT_TRUE(rig.Log.Lines.empty());
+  EXPECT_FALSE(PumpUntil([&] { return cover.Presses + target.Presses > 0; }, 500)) << "a click went out";
+
+  ::ShowWindow(cover.Window, SW_HIDE);
+  check();
+  EXPECT_EQ(rig.Log.Lines, std::vector<std::string>{"note 'Pelorin win offset target' level -1"});
+  EXPECT_TRUE(PumpUntil([&] { return target.Presses == 1; }, 3000)) << "the window in front was not clicked";
+
+  // Another window came to the front over the point; the check still holds the old candidate.
+  TPressCounter other(L"Pelorin win other", {150, 150, 700, 600});
+  ASSERT_TRUE(BringToFront(other.Window));
+  check();
+  EXPECT_TRUE(rig.Log.Lines.empty());
+  EXPECT_FALSE(PumpUntil([&] { return other.Presses + target.Presses > 1; }, 500)) << "a click went out";
 }
 
 }  // namespace

@@ -47,4 +47,18 @@ void TTrackedWindowsWin::PressButton(TWindowHandle button) {
   ::PostMessageW(Hwnd(button), WM_LBUTTONUP, 0, 0);
 }
 
+TWindowHandle TTrackedWindowsWin::ForegroundWindow() { return reinterpret_cast<TWindowHandle>(::GetForegroundWindow()); }
+
+TWindowHandle TTrackedWindowsWin::TopLevelAt(TPoint p) {
+  HWND w = ::WindowFromPoint(POINT{p.X, p.Y});
+  if (w == nullptr) return 0;
+  return reinterpret_cast<TWindowHandle>(::GetAncestor(w, GA_ROOT));
+}
+
+bool TTrackedWindowsWin::IsOwnWindow(TWindowHandle window) {
+  DWORD process = 0;
+  if (::GetWindowThreadProcessId(Hwnd(window), &process) == 0) return false;
+  return process == OwnProcess;
+}
+
 }  // namespace pelorin

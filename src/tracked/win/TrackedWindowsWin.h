@@ -10,6 +10,8 @@ namespace pelorin {
 // hold up the GUI thread here.
 class TTrackedWindowsWin final : public TrackedWindowsPort {
  public:
+  // The windows of process `own` are Pelorin's own: this process unless told otherwise.
+  explicit TTrackedWindowsWin(DWORD own = ::GetCurrentProcessId()) : OwnProcess(own) {}
   std::string WindowText(TWindowHandle window) override;
   std::optional<TRect> WindowRect(TWindowHandle window) override;
   bool IsVisible(TWindowHandle window) override;
@@ -17,6 +19,13 @@ class TTrackedWindowsWin final : public TrackedWindowsPort {
   std::string ClassName(TWindowHandle window) override;
   void EnumChildren(TWindowHandle window, const std::function<bool(TWindowHandle)>& visit) override;
   void PressButton(TWindowHandle button) override;
+  TWindowHandle ForegroundWindow() override;
+  // WindowFromPoint's top-level ancestor: an owned pop-up over the point is a window of its own.
+  TWindowHandle TopLevelAt(TPoint p) override;
+  bool IsOwnWindow(TWindowHandle window) override;
+
+ private:
+  DWORD OwnProcess;
 };
 
 }  // namespace pelorin

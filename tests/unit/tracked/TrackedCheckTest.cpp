@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "CoreFakes.h"
 #include "FakeAccessible.h"
 #include "HookRig.h"
+#include "tracked/TrackedPicker.h"
 
 namespace pelorin {
 namespace {
@@ -52,6 +54,21 @@ struct FakeWindows : TrackedWindowsPort {
       if (!visit(child)) return;
   }
   void PressButton(TWindowHandle button) override { Log.Add("press window " + std::to_string(button)); }
+
+  // What is in front; the test decides, by default whatever the check examines.
+  std::function<TWindowHandle()> Front;
+  TWindowHandle ForegroundWindow() override { return Front(); }
+  // Top-level windows from the front backwards: a point reaches the first that holds it.
+  std::vector<TWindowHandle> ZOrder;
+  TWindowHandle TopLevelAt(TPoint p) override {
+    for (TWindowHandle w : ZOrder) {
+      const TRect& r = Windows[w].Rect;
+      if (p.X >= r.Left && p.X < r.Left + r.Width && p.Y >= r.Top && p.Y < r.Top + r.Height) return w;
+    }
+    return 0;
+  }
+  std::vector<TWindowHandle> Own;  // Pelorin's windows
+  bool IsOwnWindow(TWindowHandle w) override { return std::find(Own.begin(), Own.end(), w) != Own.end(); }
 };
 
 // The accessibility tree of each window; objects log their default action.
@@ -85,6 +102,8 @@ class TrackedCheckTest : public ::testing::Test, protected THookRig {
     Win.Windows[102] = {"&Yes", "Button", true, {600, 400, 80, 24}, {}};
     Win.Windows[103] = {"&No", "Button", true, {690, 400, 80, 24}, {}};
     Win.Windows[104] = {"", "Edit", true, {520, 370, 80, 20}, {}};
+    Win.ZOrder = {Box};
+    Win.Front = [this] { return Shared.TrackCandidate.load(); };
   }
 
   std::vector<std::string> Run(const std::vector<TTrackedWindowRow>& rows) {
@@ -271,6 +290,58 @@ TEST_F(TrackedCheckTest, AWindowWithoutTitleIsNamedByItsAccessibleObject) {
   EXPECT_EQ(Run({ButtonRow(L"[*]", L"", L"OK")}), Lines{});
 }
 
+// The picker's view of one textless window that lies everywhere on the screen.
+struct OneWindowPicker : PickerWindowsPort {
+  TWindowHandle Window;
+  TRect Rect;
+  OneWindowPicker(TWindowHandle w, TRect r) : Window(w), Rect(r) {}
+  TWindowHandle WindowFromPoint(TPoint) override { return Window; }
+  bool IsVisible(TWindowHandle) override { return true; }
+  std::string WindowText(TWindowHandle) override { return ""; }
+  std::string ClassName(TWindowHandle) override { return "Drawn"; }
+  TWindowHandle Parent(TWindowHandle) override { return 0; }
+  bool IsFrameLike(TWindowHandle) override { return true; }
+  std::optional<TRect> WindowRect(TWindowHandle) override { return Rect; }
+};
+
+// Accessible names longer than a text buffer: what the picker records for the title, the inner
+// text and the button is what the check compares, so the row it makes is found again.
+TEST_F(TrackedCheckTest, LongAccessibleNamesArePickedAndCheckedCutTheSameWay) {
+  constexpr TWindowHandle Drawn = 9;
+  const TRect window{10, 10, 600, 300};
+  // A doubled "&" before the cut: cut first and cleaned after, the texts keep 298 characters.
+  const std::wstring title = std::wstring(150, L'T') + L"&&" + std::wstring(200, L't');
+  const std::wstring inner = L"Replace\r\n" + std::wstring(400, L'i');
+  const std::wstring button = L"&Yes, " + std::wstring(400, L'y');
+  auto object = [](std::wstring name, TRect where, int32_t role) {
+    FakeNodePtr n = Node(std::move(name));
+    n->Location = where;
+    n->Role = role;
+    return n;
+  };
+  FakeNodePtr yes = object(button, {400, 250, 100, 30}, 43);
+  FakeNodePtr root = object(title, window, 18);
+  root->Children = {{object(inner, {20, 20, 500, 40}, 41)}, {yes}};
+  Acc.Roots[Drawn] = root;
+  Win.Windows[Drawn] = {"", "Drawn", true, window, {}};
+  Shared.TrackCandidate = Drawn;
+
+  OneWindowPicker screen(Drawn, window);
+  auto pick = [&](TPoint p, TPickerMode mode) {
+    std::optional<TPickResult> r = PickAt(screen, Acc, Code, p, mode);
+    EXPECT_TRUE(r.has_value()) << mode;
+    EXPECT_FALSE(r && r->IsOffset) << mode;
+    return r ? Code.FromAnsi(r->Text) : std::wstring();
+  };
+  const TTrackedWindowRow row{pick({300, 100}, pmTitle), pick({30, 30}, pmInnerText), pick({410, 260}, pmButton), 5,
+                              false, true};
+  EXPECT_EQ(row.Title.size(), TrackedTextMax - 1);
+  EXPECT_EQ(row.InnerText.size(), TrackedTextMax - 1);
+  EXPECT_EQ(row.ClickAt.size(), TrackedTextMax - 1);
+  EXPECT_EQ(Run({row}).size(), 1u) << "the picked row was not found again";
+  EXPECT_EQ(yes->DefaultActions, 1);
+}
+
 TEST_F(TrackedCheckTest, OffsetRowClicksRelativeToTheWindowUnlessTheLeftButtonIsHeld) {
   EXPECT_EQ(Run({OffsetRow(L"Delete File", L"", L"35x120")}), Lines{"note 'Delete File' level -1"});
   ASSERT_EQ(Sink.Calls.size(), 2u);  // the click, then the pointer put back
@@ -295,6 +366,94 @@ TEST_F(TrackedCheckTest, OffsetRowClicksRelativeToTheWindowUnlessTheLeftButtonIs
   Mouse.MouseHookProc({MouseMsg::LButtonUp, 10, 10, 0, 1100});
   Run({OffsetRow(L"Delete File", L"", L"35x120")});
   EXPECT_EQ(Sink.Calls.size(), 2u);
+}
+
+constexpr TWindowHandle Other = 200, Own = 300, Topmost = 400;
+
+// The repetition checks the same window again after a pause. Whatever changed meanwhile (or
+// while the window's texts were read) is asked right before the click: no click anywhere and no
+// note unless the window is still in front, Pelorin still on, and the point still reaches it.
+TEST_F(TrackedCheckTest, NoClickUnlessTheWindowIsStillInFrontAndThePointReachesIt) {
+  Win.Windows[Other] = {"Editor", "Notepad", true, {0, 0, 1280, 1000}, {}};
+  Win.Windows[Own] = {"Pelorin", "PelorinMain", true, {450, 250, 500, 400}, {}};
+  struct Case {
+    const char* What;
+    std::function<void()> Meanwhile;
+    bool Clicked;
+    // A button is pressed by messages to its own window: the point matters to offsets only.
+    bool OffsetOnly = false;
+  };
+  const Case cases[] = {
+      {"nothing changed", [] {}, true},
+      {"another window came to the front", [&] { Win.Front = [] { return Other; }; }, false},
+      {"nothing is in front", [&] { Win.Front = [] { return TWindowHandle{0}; }; }, false},
+      {"Pelorin was switched off", [&] { Shared.AppEnabled = false; }, false},
+      {"a window of Pelorin's is active",
+       [&] {
+         Win.Own = {Own};
+         Win.Front = [] { return Own; };
+       },
+       false},
+      {"the window is one of Pelorin's own", [&] { Win.Own = {Box}; }, false},
+      {"the window lost the front while its texts were read",
+       [&] {
+         Win.Front = [n = 0]() mutable { return n++ == 0 ? Box : Other; };
+       },
+       false},
+      {"another window lies over the point",
+       [&] {
+         Win.Windows[Topmost] = {"Always on top", "Tip", true, {520, 400, 40, 40}, {}};
+         Win.ZOrder = {Topmost, Box};
+       },
+       false, true},
+      // The press goes one pixel in from the offset, the release two: both must reach it.
+      {"another window lies over the release only",
+       [&] {
+         Win.Windows[Topmost] = {"Always on top", "Tip", true, {537, 422, 10, 10}, {}};
+         Win.ZOrder = {Topmost, Box};
+       },
+       false, true},
+      {"the window moved from under the point", [&] { Win.ZOrder = {}; }, false, true},
+  };
+  for (bool button : {false, true}) {
+    for (const Case& c : cases) {
+      if (button && c.OffsetOnly) continue;
+      SCOPED_TRACE(std::string(c.What) + (button ? " (button row)" : " (offset row)"));
+      Win.Front = [this] { return Shared.TrackCandidate.load(); };
+      Win.ZOrder = {Box};
+      Win.Own.clear();
+      Shared.AppEnabled = true;
+      c.Meanwhile();
+      Shared.TrackedClicking = true;  // the repetition is under way
+      const TTrackedWindowRow row =
+          button ? ButtonRow(L"Delete File", L"", L"No") : OffsetRow(L"Delete File", L"", L"35x120");
+      const Lines lines = Run({row});
+      if (c.Clicked) {
+        const std::string note = "note 'Delete File' level -1";
+        EXPECT_EQ(lines, (button ? Lines{"press window 103", note} : Lines{note}));
+        EXPECT_EQ(Sink.Calls.size(), button ? 0u : 2u);  // the click, then the pointer put back
+        EXPECT_TRUE(Shared.TrackedClicking);
+      } else {
+        EXPECT_EQ(lines, Lines{});
+        EXPECT_TRUE(Sink.Calls.empty()) << Sink.Calls.size() << " input calls";
+        EXPECT_FALSE(Shared.TrackedClicking);
+      }
+    }
+  }
+}
+
+TEST_F(TrackedCheckTest, AButtonNamedLikeAnOffsetIsPressedAndAnOffsetIsClicked) {
+  Win.Windows[105] = {"35x120", "Button", true, {780, 400, 80, 24}, {}};
+  Win.Windows[Box].Descendants.push_back(105);
+  EXPECT_EQ(Run({ButtonRow(L"Delete File", L"", L"35x120")}), (Lines{"press window 105", "note 'Delete File' level -1"}));
+  EXPECT_TRUE(Sink.Calls.empty());
+  EXPECT_EQ(Run({OffsetRow(L"Delete File", L"", L"35x120")}), Lines{"note 'Delete File' level -1"});
+  ASSERT_EQ(Sink.Calls.size(), 2u);
+  EXPECT_EQ(Sink.Calls[0].Batch[0].Mouse.Dx, AbsoluteCoord(536, 1280));
+  // Without that button the button row finds nothing to press, and clicks nowhere either.
+  Win.Windows[Box].Descendants.pop_back();
+  EXPECT_EQ(Run({ButtonRow(L"Delete File", L"", L"35x120")}), Lines{});
+  EXPECT_TRUE(Sink.Calls.empty());
 }
 
 TEST_F(TrackedCheckTest, AnEscSeenWhileTheClickIsSentStopsTheRepetition) {

@@ -183,6 +183,32 @@ TEST(TrackedAdd, AddAppendsAndEditReplacesTheSelectedRow) {
   EXPECT_EQ(rows, std::vector<TTrackedWindowRow>{Row(L"Save", L"", L"Yes")});
 }
 
+TEST(TrackedAdd, AButtonTextAndAnOffsetOfTheSameTextAreDifferentRows) {
+  for (bool buttonFirst : {true, false}) {
+    SCOPED_TRACE(buttonFirst ? "button row first" : "offset row first");
+    const TTrackedFields button = ButtonFields(L"Save", L"35x120"), offset = OffsetFields(L"Save", L"35x120");
+    const TTrackedFields& first = buttonFirst ? button : offset;
+    const TTrackedFields& second = buttonFirst ? offset : button;
+    std::vector<TTrackedWindowRow> rows;
+    ASSERT_TRUE(AddWindowRow(rows, first, false, -1).Done);
+    TAddWindowOutcome out = AddWindowRow(rows, second, false, -1);
+    EXPECT_TRUE(out.Done);
+    EXPECT_EQ(out.Message, WindowAddedMessage);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].IsButton, buttonFirst);
+    EXPECT_EQ(rows[1].IsButton, !buttonFirst);
+    // Each of them once only.
+    out = AddWindowRow(rows, first, false, -1);
+    EXPECT_EQ(out.Message, DuplicateWindowMessage);
+    EXPECT_EQ(out.SelectRow, 0);
+    // One edited into the other kind, where that kind is already there: refused.
+    out = AddWindowRow(rows, second, true, 0);
+    EXPECT_EQ(out.Message, DuplicateWindowMessage);
+    EXPECT_EQ(out.SelectRow, 1);
+    EXPECT_EQ(rows.size(), 2u);
+  }
+}
+
 TEST(TrackedTable, RemoveToggleAndMove) {
   std::vector<TTrackedWindowRow> rows = {Row(L"A", L"", L"1"), Row(L"B", L"", L"2"), Row(L"C", L"", L"3")};
   EXPECT_FALSE(CanRemoveWindowRow(rows, -1));

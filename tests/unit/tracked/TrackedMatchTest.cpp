@@ -29,6 +29,9 @@ TEST(WildcardMatch, Examples) {
       {"a[*]b[*]c", "a-b-c", true},
       {"a[*]b[*]c", "aBc", false},
       {"a[*]b", "abab", true},  // the first b, and the rest is not examined
+      // Each literal is searched after the previous one's end, never inside it.
+      {"[*]ab[*]ab", "xab", false},
+      {"[*]ab[*]ab", "xabab", true},
       {"", "", true},
       {"", "x", false},
       {"[*]x150", "400x150", true},  // as a text pattern; sizes are compared without wildcards

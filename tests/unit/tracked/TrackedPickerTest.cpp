@@ -77,6 +77,7 @@ FakeNodePtr AccNode(std::wstring name, TRect where, int32_t role, std::vector<te
 
 constexpr int32_t RoleWindow = 9;
 constexpr int32_t RoleDialog = 18;
+constexpr int32_t RoleClient = 10;
 constexpr int32_t RoleText = 41;
 constexpr int32_t RolePushButton = 43;
 
@@ -183,6 +184,23 @@ TEST_F(PickerTest, ATextlessWindowIsReadByAccessibility) {
       // Over the window's own object only: the class name of a frame, which is no inner text.
       {"an inner text between the controls", {105, 505}, pmInnerText, std::nullopt, false, {}},
       {"the button between the controls: the offset in the window", {105, 505}, pmButton, "5x5", true, window},
+  };
+  for (const TPickCase& c : cases) Expect(c);
+}
+
+TEST_F(PickerTest, AnObjectThatExactlyFillsATextlessWindowIsTheWindowItself) {
+  // The window's own object (a frame) and one child of exactly its size (a client area, no
+  // frame role of its own), as many programs build them; a smaller child for comparison.
+  constexpr TWindowHandle Filled = 20;
+  const TRect window{100, 100, 200, 150};
+  Windows.Windows.push_back({Filled, 0, "", "Filled", true, true, window});
+  Accessibility.Roots[Filled] = AccNode(L"Filled App", window, RoleWindow,
+                                        {{AccNode(L"Client", window, RoleClient)},
+                                         {AccNode(L"Go", {250, 200, 40, 20}, RolePushButton)}});
+  const TPickCase cases[] = {
+      {"the button over the client area: the offset in the window", {135, 220}, pmButton, "35x120", true, window},
+      {"the button over a smaller object in it", {260, 210}, pmButton, "Go", false, {250, 200, 40, 20}},
+      {"an inner text over the client area: a frame, so nothing", {135, 220}, pmInnerText, std::nullopt, false, {}},
   };
   for (const TPickCase& c : cases) Expect(c);
 }
