@@ -20,6 +20,9 @@ struct TConfigState {
   bool ExportMark = false;
   // Set while Pelorin changes its own controls; the change handlers then do nothing. GUI thread.
   bool ProgrammaticChange = false;
+  // Pelorin.ini exists but no read of it has succeeded yet: Pelorin runs on its defaults and
+  // never writes that file, which may hold the user's settings. GUI thread.
+  bool IniUnread = false;
 
   bool NeedsSave() const { return CfgChanged.load(std::memory_order_relaxed) != CfgNothingToSave; }
 };

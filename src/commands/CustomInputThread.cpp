@@ -32,12 +32,13 @@ void TCustomInputThread::StartOnFirstPost() {
 void TCustomInputThread::TStartingWake::Signal() noexcept {
   Owner.Thread.WakeSignal().Signal();
   if (Requested.exchange(true, std::memory_order_acq_rel)) return;
+  bool queued = false;
   try {
-    Owner.L.Gui.Queue([owner = &Owner] { owner->StartThread(); });
+    queued = Owner.L.Gui.Queue([owner = &Owner] { owner->StartThread(); });
   } catch (...) {
-    // No memory for the request: the next post asks again.
-    Requested.store(false, std::memory_order_release);
   }
+  // No memory for the request, or a full queue: it will never run, so the next post asks again.
+  if (!queued) Requested.store(false, std::memory_order_release);
 }
 
 void TCustomInputThread::StartThread() {

@@ -2,6 +2,10 @@
 
 namespace pelorin {
 
+std::wstring ImportUnreadableText(std::wstring_view path) {
+  return L"The settings could not be read from \"" + std::wstring(path) + L"\".\r\nNothing has been changed.";
+}
+
 void SaveCfgClick(const TSettingsCommands& c) {
   std::optional<std::wstring> path = c.Dialogs.ChooseSaveFile(ExportTitle, SettingsFileName, SettingsFileFilter);
   if (!path) return;
@@ -18,7 +22,11 @@ void LoadCfgClick(const TSettingsCommands& c, TScreenSize screen, const std::fun
   if ((!c.State.ExportMark || unsaved) && !c.Dialogs.AskYesNo(ImportQuestionText, ImportQuestionCaption)) return;
   std::optional<std::wstring> path = c.Dialogs.ChooseOpenFile(ImportTitle, SettingsFileName, SettingsFileFilter);
   if (!path) return;
-  LoadSettingsFile(*path, c.Model, screen, c.Io, c.State);
+  if (!LoadSettingsFile(*path, c.Model, screen, c.Io, c.State).Loaded()) {
+    c.Dialogs.ShowMessage(ImportUnreadableText(*path), ImportTitle, TMsgIcon::Error);
+    return;
+  }
+  if (c.Followers) c.Followers->Recompute(c.Model);
   if (showLoaded) {
     TProgrammaticChange guard(c.State);
     showLoaded();

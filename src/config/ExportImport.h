@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "config/SettingsFollowers.h"
 #include "config/SettingsStore.h"
 
 namespace pelorin {
@@ -41,6 +42,8 @@ inline constexpr std::wstring_view ImportQuestionText =
     L"settings by using an \"Export Settings...\" button.\rDo you want to continue the import?";
 inline constexpr std::wstring_view ExportedText = L"Settings have been saved";
 inline constexpr std::wstring_view ImportedText = L"Settings have been loaded";
+// An Import whose file is there but cannot be read changes nothing (error icon).
+std::wstring ImportUnreadableText(std::wstring_view path);
 
 // What the two buttons work on.
 struct TSettingsCommands {
@@ -48,6 +51,8 @@ struct TSettingsCommands {
   const TSettingsIo& Io;
   TConfigState& State;
   SettingsDialogPort& Dialogs;
+  // What follows the settings; an Import brings it up to date. None in tests of the dialogs.
+  const TSettingsFollowers* Followers = nullptr;
 };
 
 // Export (SaveCfgClick): saves to the chosen file, Run value included, and marks the settings
@@ -56,9 +61,10 @@ struct TSettingsCommands {
 void SaveCfgClick(const TSettingsCommands& commands);
 
 // Import (LoadCfgClick): asks first while the settings are not exported or have unsaved
-// changes, then loads the chosen file and marks the settings changed, so Pelorin.ini is
-// rewritten at exit. `showLoaded` brings the controls up to date; it runs with
-// ProgrammaticChange set, before the final message.
+// changes, then loads the chosen file, recomputes what follows the settings and marks them
+// changed, so Pelorin.ini is rewritten at exit. `showLoaded` brings the controls up to date;
+// it runs with ProgrammaticChange set, before the final message. A file that cannot be read
+// changes nothing and is reported as an error.
 void LoadCfgClick(const TSettingsCommands& commands, TScreenSize screen, const std::function<void()>& showLoaded);
 
 }  // namespace pelorin

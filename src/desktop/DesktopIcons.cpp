@@ -57,7 +57,10 @@ void TDesktopIcons::SaveClick(bool fromButton) {
   if (text->empty()) return;
   L.Cfg.IconPositions = *text;
   SettingsChanged();
-  L.Ui.SaveSettings();
+  // A change to write at the next chance should this write fail; a write clears it.
+  MarkSettingsChanged(L.Config);
+  // The write's own error box is the last word.
+  if (!L.Ui.SaveSettings()) return;
   L.Ui.MsgBox(Saved, SavedCaption, MbInformation);
 }
 

@@ -28,8 +28,8 @@ struct DesktopUiPort {
   virtual ~DesktopUiPort() = default;
   // The answer of a message box (IDYES 6, IDNO 7, ...).
   virtual int MsgBox(std::wstring_view text, std::wstring_view caption, uint32_t flags) = 0;
-  // Writes Pelorin.ini at once.
-  virtual void SaveSettings() = 0;
+  // Writes Pelorin.ini at once. False when it could not, which it has then told the user.
+  virtual bool SaveSettings() = 0;
 };
 
 // Saving and restoring the desktop icon positions: the page's buttons and its check box in the

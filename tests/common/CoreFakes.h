@@ -67,9 +67,17 @@ struct QueueingGui : GuiThreadPort {
     work();
     return true;
   }
-  void Queue(std::function<void()> work) override {
+  // How many of the next Queue calls fail, as a full message queue makes them fail.
+  int FailNextQueues = 0;
+
+  bool Queue(std::function<void()> work) override {
     std::lock_guard guard(Lock);
+    if (FailNextQueues > 0) {
+      --FailNextQueues;
+      return false;
+    }
     Queued.push_back(std::move(work));
+    return true;
   }
   size_t Pending() {
     std::lock_guard guard(Lock);

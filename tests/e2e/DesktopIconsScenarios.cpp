@@ -8,6 +8,7 @@
 #include "E2eSupport.h"
 #include "FakeDesktopLayout.h"
 #include "common/win/Com.h"
+#include "config/SettingsStore.h"
 #include "res/resource.h"
 
 namespace pelorin::e2e {
@@ -85,6 +86,27 @@ TEST_F(DesktopIcons, SaveAsksNoKeepsTheFileYesWritesItAndConfirms) {
   std::string ini = ReadBytes(IniPath());
   EXPECT_NE(ini.find(std::string("Shortcuts = ") + SavedLayout), std::string::npos) << ini;
   EXPECT_EQ(pelorin->Close(), std::optional<DWORD>(0));
+}
+
+// Pelorin.ini cannot be written (the name of its temporary file is taken by a folder): the
+// write's error is the one message, and no success follows it.
+TEST_F(DesktopIcons, ASaveWhoseSettingsWriteFailedSaysSoOnceAndNeverConfirms) {
+  WriteSettings(false, "|old|1|1");
+  const std::string before = ReadBytes(IniPath());
+  const std::wstring blocker = IniPath() + L".tmp";
+  ASSERT_TRUE(::CreateDirectoryW(blocker.c_str(), nullptr));
+  TPelorin* pelorin = StartPelorin(L"autorun");
+  ASSERT_NE(pelorin, nullptr);
+  Click(*pelorin, IDC_SAVE_DESKTOP);
+  Answer(*pelorin, L"Saving shortcuts positions", IDYES);
+  EXPECT_EQ(Narrow(Answer(*pelorin, L"Pelorin", IDOK)), Narrow(SaveFailedText(IniPath())));
+  EXPECT_TRUE(HoldsFor([&] { return FindShownWindow(pelorin->Pid(), L"#32770") == nullptr; }, QuietMs))
+      << "another box followed the error: " << Narrow(WindowText(FindShownWindow(pelorin->Pid(), L"#32770")));
+  EXPECT_EQ(ReadBytes(IniPath()), before);
+  ASSERT_TRUE(::RemoveDirectoryW(blocker.c_str()));
+  EXPECT_EQ(pelorin->Close(), std::optional<DWORD>(0));
+  EXPECT_NE(ReadBytes(IniPath()).find(std::string("Shortcuts = ") + SavedLayout), std::string::npos)
+      << "the positions are written at the next chance";
 }
 
 TEST_F(DesktopIcons, StartUpAndTheRestoreButtonPutTheIconsWhereTheyWereSaved) {

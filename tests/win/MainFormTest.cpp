@@ -946,7 +946,7 @@ TEST_F(MainForm, ExportAndImportGoThroughTheFileDialogsAndMessageBoxes) {
   EXPECT_EQ(exported, L"Settings have been saved");
   EXPECT_TRUE(State.ExportMark);
   EXPECT_EQ(State.CfgChanged.load(), CfgNothingToSave) << "Pelorin.ini itself is not written";
-  std::string file = Files.ReadWholeFile(path);
+  std::string file = Files.ReadWholeFile(path).Bytes;
   EXPECT_NE(file.find("a distance  which mouse should overcome to do the input = 60"), std::string::npos) << file;
   RECT r{};
   ::GetWindowRect(Form->Handle(), &r);

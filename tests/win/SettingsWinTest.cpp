@@ -43,7 +43,7 @@ void WriteBytes(const std::wstring& path, std::string_view bytes) {
 
 std::string ReadBytes(const std::wstring& path) {
   TWinFilePort files;
-  return files.ReadWholeFile(path);
+  return files.ReadWholeFile(path).Bytes;
 }
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -270,13 +270,34 @@ TEST(SettingsFileWrite, ReplacesTheFileAndLeavesNoTemporary) {
   TTempFolder folder(L"PelorinSettings");
   TWinFilePort files;
   std::wstring path = folder.Path + L"Pelorin.ini";
-  EXPECT_EQ(files.ReadWholeFile(path), "") << "a missing file reads as empty";
+  EXPECT_EQ(files.ReadWholeFile(path).State, TFileBytes::TState::Missing);
   ASSERT_TRUE(files.WriteReplace(path, "first"));
   EXPECT_EQ(ReadBytes(path), "first");
   ASSERT_TRUE(files.WriteReplace(path, std::string(100000, 'z')));
   EXPECT_EQ(ReadBytes(path), std::string(100000, 'z'));
   EXPECT_FALSE(Exists(path + L".tmp"));
-  EXPECT_EQ(files.ReadWholeFile(folder.Path), "") << "a folder is no file";
+  EXPECT_EQ(files.ReadWholeFile(folder.Path).State, TFileBytes::TState::Unreadable) << "a folder is no file";
+}
+
+// "Missing" and "present but unreadable" are different answers: a file held by another
+// program with no sharing at all must never be taken for an empty one.
+TEST(SettingsFileRead, AFileHeldWithNoSharingIsUnreadableNotMissing) {
+  TTempFolder folder(L"PelorinSettings");
+  TWinFilePort files;
+  std::wstring path = folder.Path + L"Pelorin.ini";
+  WriteBytes(path, "[Settings]\r\n");
+  EXPECT_EQ(files.ReadWholeFile(folder.Path + L"Other.ini").State, TFileBytes::TState::Missing);
+  EXPECT_EQ(files.ReadWholeFile(folder.Path + L"no such folder\\Pelorin.ini").State, TFileBytes::TState::Missing);
+  {
+    TOwnedFile held(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held);
+    TFileBytes read = files.ReadWholeFile(path);
+    EXPECT_EQ(read.State, TFileBytes::TState::Unreadable);
+    EXPECT_EQ(read.Bytes, "");
+  }
+  TFileBytes read = files.ReadWholeFile(path);
+  EXPECT_EQ(read.State, TFileBytes::TState::Read);
+  EXPECT_EQ(read.Bytes, "[Settings]\r\n");
 }
 
 TEST(SettingsFileWrite, FailedWriteKeepsTheOldFileByteForByte) {
@@ -332,7 +353,7 @@ TEST(SettingsFileWrite, SaveAndLoadThroughTheRealPortsGiveTheSameModel) {
   Settings loadedCfg;
   TCustomInputTable loadedInputs;
   std::vector<TTrackedWindowRow> loadedTracked;
-  EXPECT_TRUE(LoadSettingsFile(path, {loadedCfg, loadedInputs, loadedTracked}, {1920, 1080}, io, state));
+  EXPECT_TRUE(LoadSettingsFile(path, {loadedCfg, loadedInputs, loadedTracked}, {1920, 1080}, io, state).KnownSections);
   EXPECT_EQ(loadedCfg.DistTrack, 33);
   EXPECT_EQ(loadedCfg.IconPositions, cfg.IconPositions);
   EXPECT_EQ(loadedInputs.GetCell(0, 1), L"cmd /c echo a=b");

@@ -61,11 +61,13 @@ bool TGuiDispatcher::Synchronize(const std::function<void()>& work) {
   return ran;
 }
 
-void TGuiDispatcher::Queue(std::function<void()> work) {
+bool TGuiDispatcher::Queue(std::function<void()> work) {
   std::lock_guard guard(Lock);
-  if (Closed) return;
+  if (Closed) return false;
   auto* item = new Item{std::move(work), nullptr};
-  if (!::PostMessageW(Handle(), GuiWorkMessage, 0, reinterpret_cast<LPARAM>(item))) delete item;
+  if (::PostMessageW(Handle(), GuiWorkMessage, 0, reinterpret_cast<LPARAM>(item))) return true;
+  delete item;  // a full message queue
+  return false;
 }
 
 void TGuiDispatcher::Finish(Item* item, bool ran) {

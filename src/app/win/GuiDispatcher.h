@@ -24,7 +24,7 @@ class TGuiDispatcher : private TWindowBase, public GuiThreadPort {
   void Close();
 
   bool Synchronize(const std::function<void()>& work) override;
-  void Queue(std::function<void()> work) override;
+  bool Queue(std::function<void()> work) override;
 
  private:
   struct Item;

@@ -31,6 +31,7 @@ TMainForm::TMainForm(const TSettingsModel& model, TConfigState& state, TSharedSt
     : Model(model),
       State(state),
       SharedState(shared),
+      SettingsFollowers(shared),
       Commands(model.Inputs, state, shared),
       Mouse(model.Cfg, state, OnSettingChanged),
       KeyboardLayout(model.Cfg, state, OnSettingChanged),
@@ -40,6 +41,8 @@ TMainForm::TMainForm(const TSettingsModel& model, TConfigState& state, TSharedSt
       SettingsTab(model, state, shared, io, OnSettingChanged),
       Pages{&InputsPage, &Desktop, &Tracked, &SettingsTab} {
   SettingsTab.StoreWindowGeometry = [this](Settings& settings) { StoreGeometry(settings); };
+  SettingsTab.Followers = &SettingsFollowers;
+  Tracked.OnRowsEdited = [this] { SettingsFollowers.Recompute(Model); };
   SettingsTab.ShowModel = [this] {
     LoadControls(Model.Cfg);
     ShowModel();

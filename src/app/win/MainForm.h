@@ -104,6 +104,8 @@ class TMainForm final : public TWindowBase {
   TDesktopPage& DesktopPage() { return Desktop; }
   TTrackedWindowsPage& TrackedPage() { return Tracked; }
   TSettingsPage& SettingsPage() { return SettingsTab; }
+  // What follows the settings; the pages' table edits and Import recompute it.
+  TSettingsFollowers& Followers() { return SettingsFollowers; }
 
   MessageHandler OnMessage;
   // The PelorinEnabled switch was clicked; its behaviour belongs to the caller, which then
@@ -134,6 +136,7 @@ class TMainForm final : public TWindowBase {
   TSettingsModel Model;
   TConfigState& State;
   TSharedState& SharedState;
+  TSettingsFollowers SettingsFollowers;  // before the pages, which use it
 
   // The pages, in the order of their tabs; Custom Inputs holds the first three.
   TCommandsPage Commands;

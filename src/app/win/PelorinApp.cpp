@@ -165,11 +165,25 @@ void TPelorinApp::InputsEnabledClick(bool toggle) {
 }
 
 void TPelorinApp::MirrorSettings() {
-  Notes->SetNoteCheck(Cfg.NoteCheck);
+  if (Notes) Notes->SetNoteCheck(Cfg.NoteCheck);
   if (Keeper) Keeper->SetOptions({Cfg.MaxUncheckedEdit, Cfg.MaxMemoryEdit, Cfg.SaveClipboardCheck});
   if (Worker) Worker->SetHooksCheck(Cfg.HooksCheck);
   if (Foreground) Foreground->SetDisableInGame(Cfg.DisableInGame);
   if (Switcher) Switcher->SetOptions(Cfg.AutoLayoutCheck, Cfg.AutoLayoutTrack);
+}
+
+void TPelorinApp::RetryIniRead() {
+  TSharedState& shared = Shared();
+  TSettingsModel model{Cfg, *Table, TrackedRows};
+  if (Config.IniUnread) {
+    Form->StoreGeometry(Cfg);
+    if (!pelorin::RetryIniRead(IniPath, model, {shared.ScreenWidth.load(), shared.ScreenHeight.load()}, Io, Config))
+      return;
+    Form->Followers().Recompute(model);
+    Form->LoadControls(Cfg);
+    Form->ShowModel();
+  }
+  ::KillTimer(Form->Handle(), IniRetryTimer);
 }
 
 void TPelorinApp::SaveIfChanged(bool tellUser) {
@@ -184,11 +198,13 @@ int TPelorinApp::MsgBox(std::wstring_view text, std::wstring_view caption, uint3
   return pelorin::MsgBox(text, caption, flags);
 }
 
-void TPelorinApp::SaveSettings() {
+bool TPelorinApp::SaveSettings() {
   Form->StoreGeometry(Cfg);
   TSettingsModel model{Cfg, *Table, TrackedRows};
-  if (WriteIniFile(IniPath, model, Io, Config) == TSaveResult::WriteFailed)
-    pelorin::MsgBox(SaveFailedText(IniPath), SaveFailedCaption, MB_OK | MB_ICONERROR);
+  TSaveResult saved = WriteIniFile(IniPath, model, Io, Config);
+  // A file never read was told about at start-up; it is not written, and no more is said.
+  if (saved == TSaveResult::WriteFailed) pelorin::MsgBox(SaveFailedText(IniPath), SaveFailedCaption, MB_OK | MB_ICONERROR);
+  return saved == TSaveResult::Saved;
 }
 
 bool TPelorinApp::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -210,9 +226,18 @@ bool TPelorinApp::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
   switch (message) {
     case WM_CLOSE:
       // Closing is never refused; the shutdown runs after the message loop, while the
-      // window still exists.
-      SaveIfChanged(true);
+      // window still exists. Only the first close counts: the worker asks for a restart on
+      // every tick, and a failed write's message box would otherwise take each of those
+      // closes into a box of its own.
+      result = 0;
+      if (Closing) return true;
+      Closing = true;
+      SaveIfChanged(!Shared().Suspending.load());  // nobody answers a box while the session ends
       ::PostQuitMessage(0);
+      return true;
+    case WM_TIMER:
+      if (wParam != IniRetryTimer) return false;
+      RetryIniRead();
       result = 0;
       return true;
     case WM_DISPLAYCHANGE:
@@ -316,11 +341,16 @@ bool TPelorinApp::Start() {
   HWND window = Form->Handle();
   SetShutdownWindow(window);
 
-  // Settings: keys missing in the file keep the window's current values.
+  // Settings: keys missing in the file keep the window's current values. Everything that
+  // follows them is recomputed in one place, by this load and by every later one.
+  Form->Followers().Add([this](const TSettingsModel&) {
+    MirrorSettings();
+    if (Desktop) Desktop->SettingsChanged();
+  });
   Form->StoreGeometry(Cfg);
-  if (!LoadSettingsFile(IniPath, model, {shared.ScreenWidth.load(), shared.ScreenHeight.load()}, Io, Config))
-    Config.ExportMark = true;
-  shared.TrackedRowsOn = AnyRowTracked(TrackedRows);
+  LoadIniAtStart(IniPath, model, {shared.ScreenWidth.load(), shared.ScreenHeight.load()}, Io, Config,
+                 [](int ms) { ::Sleep(static_cast<DWORD>(ms)); });
+  Form->Followers().Recompute(model);
   Form->LoadControls(Cfg);
   Form->ShowModel();
   Form->SettingsPage().Dialogs().SetOwner(window);
@@ -330,6 +360,12 @@ bool TPelorinApp::Start() {
   });
 
   Dispatcher.Create(Instance);
+  if (Config.IniUnread) {
+    // Told once, from the message loop, as other file errors are; the file is read again
+    // until it can be, and written only after that.
+    Dispatcher.Queue([path = IniPath] { pelorin::MsgBox(IniUnreadableText(path), SaveFailedCaption, MB_OK | MB_ICONERROR); });
+    ::SetTimer(window, IniRetryTimer, IniRetryIntervalMs, nullptr);
+  }
   NoteForm.Create(Instance);
   NoteFocus.SetWindow(TPelorinWindow::Main, window);
   Notes = std::make_unique<TShowingThread>(Dispatcher, NoteForm, NoteFocus, shared);
@@ -339,16 +375,11 @@ bool TPelorinApp::Start() {
   Form->OnPelorinEnabledClick = [this] { PelorinEnabledClick(true); };
   Form->CommandsPage().OnInputsEnabledClick = [this] { InputsEnabledClick(true); };
   Form->OnSettingChanged = [this](TSettingControl control) {
+    Form->Followers().Recompute({Cfg, *Table, TrackedRows});
     if (control == TSettingControl::DisableInGame && Foreground)
       Foreground->DisableInGameClick(Cfg.DisableInGame);  // the user's click also re-checks the game
     else if (control == TSettingControl::AutoRestoreDesktopCheck && Desktop)
       Desktop->AutoRestoreClick();
-    else
-      MirrorSettings();
-  };
-  Form->SettingsPage().OnSettingsImported = [this] {
-    MirrorSettings();
-    if (Desktop) Desktop->SettingsChanged();
   };
   Form->DesktopPage().OnSaveClick = [this] { Desktop->SaveClick(true); };
   Form->DesktopPage().OnRestoreClick = [this] { Desktop->RestoreClick(); };

@@ -136,7 +136,7 @@ class TPelorinApp : public CommandWindowsPort,
   }
   // DesktopUiPort, GUI thread.
   int MsgBox(std::wstring_view text, std::wstring_view caption, uint32_t flags) override;
-  void SaveSettings() override;
+  bool SaveSettings() override;
   TDesktopIcons* DesktopIcons() { return Desktop.get(); }
 
  private:
@@ -145,6 +145,10 @@ class TPelorinApp : public CommandWindowsPort,
   void PelorinEnabledClick(bool toggle);
   void InputsEnabledClick(bool toggle);
   void SaveIfChanged(bool tellUser);
+  // While Pelorin.ini could not be read: one more read; the model takes the file when it works.
+  void RetryIniRead();
+  static constexpr UINT_PTR IniRetryTimer = 0x1E1;
+  static constexpr UINT IniRetryIntervalMs = 1000;
   // The settings other threads keep their own copy of.
   void MirrorSettings();
   void StartSuccessor(int restartCount);
@@ -206,6 +210,7 @@ class TPelorinApp : public CommandWindowsPort,
   bool Started = false;
   bool WindowFailed = false;
   bool ShutDown = false;
+  bool Closing = false;  // the first WM_CLOSE came: the loop ends after it
 };
 
 }  // namespace pelorin

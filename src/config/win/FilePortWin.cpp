@@ -19,24 +19,31 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 
 }  // namespace
 
-std::string TWinFilePort::ReadWholeFile(const std::wstring& path) {
+TFileBytes TWinFilePort::ReadWholeFile(const std::wstring& path) {
+  using TState = TFileBytes::TState;
   TOwnedFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    // Only these two mean that nothing is there; a sharing violation, a refused access (a
+    // folder of that name among them) or a failing disk mean a file that may hold settings.
+    DWORD error = ::GetLastError();
+    return {error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? TState::Missing : TState::Unreadable, {}};
+  }
   LARGE_INTEGER size{};
-  if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 ||
-      static_cast<uint64_t>(size.QuadPart) > MaxReadBytes)
-    return {};
-  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+  if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 || static_cast<uint64_t>(size.QuadPart) > MaxReadBytes)
+    return {TState::Unreadable, {}};
+  TFileBytes result{TState::Read, std::string(static_cast<size_t>(size.QuadPart), '\0')};
+  std::string& bytes = result.Bytes;
   size_t done = 0;
   while (done < bytes.size()) {
     DWORD read = 0;
     if (!::ReadFile(file.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &read, nullptr))
-      return {};
+      return {TState::Unreadable, {}};
     if (read == 0) break;  // the file shrank meanwhile
     done += read;
   }
   bytes.resize(done);
-  return bytes;
+  return result;
 }
 
 bool TWinFilePort::WriteReplace(const std::wstring& path, std::string_view bytes) {

@@ -14,7 +14,7 @@ class TWinFilePort final : public FilePort {
   // Larger files are taken as unreadable: a settings file is a few kilobytes.
   static constexpr size_t MaxReadBytes = 64u << 20;
 
-  std::string ReadWholeFile(const std::wstring& path) override;
+  TFileBytes ReadWholeFile(const std::wstring& path) override;
   bool WriteReplace(const std::wstring& path, std::string_view bytes) override;
 };
 

@@ -147,7 +147,7 @@ void TSettingsPage::LoadCfgClick() {
   int height = SharedState.ScreenHeight.load(std::memory_order_relaxed);
   TScreenSize screen{width > 0 ? width : ::GetSystemMetrics(SM_CXSCREEN),
                      height > 0 ? height : ::GetSystemMetrics(SM_CYSCREEN)};
-  pelorin::LoadCfgClick(TSettingsCommands{Model, Io, State, SettingsDialogs}, screen, [this] {
+  pelorin::LoadCfgClick(TSettingsCommands{Model, Io, State, SettingsDialogs, Followers}, screen, [this] {
     if (ShowModel) ShowModel();
     if (OnSettingsImported) OnSettingsImported();
   });

@@ -3,6 +3,7 @@
 
 #include "common/win/FormPage.h"
 #include "base/SharedState.h"
+#include "config/SettingsFollowers.h"
 #include "config/SettingsStore.h"
 #include "common/win/SettingBindings.h"
 #include "config/win/SettingsDialogsWin.h"
@@ -26,6 +27,8 @@ class TSettingsPage final : public TFormPage {
   // and every page showing the model again after an Import.
   std::function<void(Settings&)> StoreWindowGeometry;
   std::function<void()> ShowModel;
+  // What follows the settings, recomputed by an Import.
+  const TSettingsFollowers* Followers = nullptr;
 
   // The clipboard "Apply" button; it is disabled again after the callback.
   std::function<void()> OnApplyClick;

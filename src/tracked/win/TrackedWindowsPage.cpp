@@ -394,7 +394,7 @@ void TTrackedWindowsPage::RemoveBtnClick() {
 
 void TTrackedWindowsPage::RowsChanged() {
   SetCfgChanged(State);
-  Shared.TrackedRowsOn.store(AnyRowTracked(Rows), std::memory_order_relaxed);
+  if (OnRowsEdited) OnRowsEdited();
 }
 
 void TTrackedWindowsPage::RefreshGrid(int selectRow) {

@@ -59,6 +59,9 @@ class TTrackedWindowsPage final : public TFormPage {
 
   // Every message box of the editor (MsgBox unless replaced); returns the button pressed.
   std::function<int(std::wstring_view text, std::wstring_view caption, UINT flags)> Message;
+  // After every edit of the rows: what follows the settings (whether any row is on) is
+  // recomputed there, in the one place every load and Import goes through as well.
+  std::function<void()> OnRowsEdited;
 
  protected:
   std::span<const TAnchor> Anchors() const override;

@@ -320,6 +320,25 @@ TEST_F(CommandThreadTest, TheFirstPostStartsTheThreadThroughTheGuiThreadOnce) {
   EXPECT_EQ(Shared.ActionWake.load(), nullptr);
 }
 
+// A start request that the GUI thread's queue refused never runs: the next post asks again
+// instead of finding the request still marked as on its way.
+TEST_F(CommandThreadTest, AStartRequestThatCouldNotBeQueuedIsAskedAgain) {
+  Row(L"Hibernate");
+  TCustomInputThread thread({Table, Shared, Input, Notes, Volume, Brightness, System, Gui, Windows, nullptr});
+  thread.StartOnFirstPost();
+  Gui.FailNextQueues = 1;
+  Shared.PostAction(1);
+  EXPECT_EQ(Gui.Pending(), 0u) << "the refused request is not on its way";
+  Shared.PostAction(1);
+  ASSERT_EQ(Gui.Pending(), 1u) << "the next post did not ask for the start again";
+  Gui.RunQueued();
+  EXPECT_TRUE(thread.Running());
+  ASSERT_TRUE(Events.WaitForLines(5, std::chrono::seconds(10))) << "the codes waiting did not run";
+  thread.Stop();
+  EXPECT_EQ(Events.Lines, (Lines{"started", "note 'Hibernate' level -1", "power 2", "note 'Hibernate' level -1",
+                                 "power 2", "ending"}));
+}
+
 TEST_F(CommandThreadTest, ALazyStartComesAtOnceForEarlyCodesAndNeverAfterTheStop) {
   Row(L"Hibernate");
   {

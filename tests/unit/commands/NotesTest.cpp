@@ -85,7 +85,7 @@ struct FakeGui : GuiThreadPort {
     work();
     return true;
   }
-  void Queue(std::function<void()> work) override { Synchronize(work); }
+  bool Queue(std::function<void()> work) override { return Synchronize(work); }
 };
 
 struct ShownNote {

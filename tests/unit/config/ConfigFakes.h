@@ -1,6 +1,7 @@
 #pragma once
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -8,20 +9,32 @@
 
 namespace pelorin::test {
 
-// Files in memory. Whether a failed write really leaves the old file is the Win32 side's to
-// prove (under Wine); here a failed write simply changes nothing.
+// Files in memory, with read faults to inject. Whether a failed write really leaves the old
+// file is the Win32 side's to prove (under Wine); here a failed write simply changes nothing.
 struct FakeFiles : FilePort {
   std::map<std::wstring, std::string> Files;
+  // Exist but cannot be opened, as while a backup or sync program holds them with no sharing:
+  // reads are unreadable and writes fail.
+  std::set<std::wstring> Held;
+  int FailNextReads = 0;  // the next reads of a file that exists fail, as on a read error
   bool FailWrites = false;
+  int Reads = 0;
   int Writes = 0;
 
-  std::string ReadWholeFile(const std::wstring& path) override {
+  TFileBytes ReadWholeFile(const std::wstring& path) override {
+    ++Reads;
     auto found = Files.find(path);
-    return found == Files.end() ? std::string() : found->second;
+    if (found == Files.end()) return {TFileBytes::TState::Missing, {}};
+    if (Held.count(path) != 0) return {TFileBytes::TState::Unreadable, {}};
+    if (FailNextReads > 0) {
+      --FailNextReads;
+      return {TFileBytes::TState::Unreadable, {}};
+    }
+    return {TFileBytes::TState::Read, found->second};
   }
   bool WriteReplace(const std::wstring& path, std::string_view bytes) override {
     ++Writes;
-    if (FailWrites) return false;
+    if (FailWrites || Held.count(path) != 0) return false;
     Files[path] = std::string(bytes);
     return true;
   }

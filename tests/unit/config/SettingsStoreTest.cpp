@@ -74,7 +74,9 @@ TEST(AutoRun, KeyThatCannotBeOpenedIsSkippedSilently) {
 }
 
 TEST_F(SettingsFixture, NoFileThenFirstSaveWritesAutoRunAndCreatesTheRunValue) {
-  EXPECT_FALSE(LoadSettingsFile(Ini, M.Model(), {1920, 1080}, Io, State));
+  TLoadResult loaded = LoadSettingsFile(Ini, M.Model(), {1920, 1080}, Io, State);
+  EXPECT_EQ(loaded.File, TFileBytes::TState::Missing);
+  EXPECT_FALSE(loaded.KnownSections);
   EXPECT_EQ(State.CfgChanged, CfgNothingToSave) << "loading changes nothing";
   EXPECT_FALSE(State.ProgrammaticChange) << "cleared after the load";
   EXPECT_TRUE(M.Cfg.AutoRunCheck && M.Cfg.NoteCheck && M.Cfg.DisableInGame && M.Cfg.HooksCheck);
@@ -104,6 +106,119 @@ TEST_F(SettingsFixture, FailedWriteLeavesTheChangeToSaveAgain) {
   EXPECT_EQ(SaveFailedText(L"X:\\a.ini"),
             L"The settings could not be saved to \"X:\\a.ini\".\r\nAn earlier copy of that file, if any, has been kept "
             L"unchanged.");
+}
+
+// --- Pelorin.ini present but unreadable ----------------------------------------------------
+
+const std::string UsersIni =
+    "[Custom Inputs]\r\nCommand1 = Sleep\r\nInput1 = Middle mouse button click\r\nInputState1 = 0\r\n"
+    "Command2 = Reboot\r\nInput2 = Mouse button 5 click\r\n\r\n"
+    "[Tracked windows]\r\nWindow1 = Save as&&&&OK&&\r\n\r\n"
+    "[Settings]\r\nShow notifications on custom inputs = 0\r\n\r\n";
+
+// Read faults at start-up, from none to more than the start-up tries: the file is loaded as
+// soon as one read succeeds; when none does, Pelorin runs on the defaults and every later
+// write leaves the file as it was. A missing file is no fault at all.
+TEST_F(SettingsFixture, AnUnreadableIniIsTriedAgainThenRunsOnDefaultsAndIsNeverWrittenOver) {
+  struct Case {
+    const char* Name;
+    int FailingReads;
+    bool Missing;
+    bool Loaded;
+    int Waits;
+  };
+  const Case cases[] = {
+      {"readable", 0, false, true, 0},
+      {"one failed read", 1, false, true, 1},
+      {"readable at the last try", IniReadAttempts - 1, false, true, IniReadAttempts - 1},
+      {"never readable", IniReadAttempts, false, false, IniReadAttempts - 1},
+      {"missing", 0, true, false, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    ModelHolder m;
+    TConfigState state;
+    FakeFiles files;
+    FakeRunKey registry;
+    TSettingsIo io{files, Ansi, registry, Io.AutoRunData};
+    if (!c.Missing) files.Files[Ini] = UsersIni;
+    files.FailNextReads = c.FailingReads;
+    std::vector<int> waits;
+    TLoadResult result = LoadIniAtStart(Ini, m.Model(), {1920, 1080}, io, state, [&](int ms) { waits.push_back(ms); });
+    EXPECT_EQ(waits, std::vector<int>(static_cast<size_t>(c.Waits), IniRetryMs));
+    const bool unreadable = !c.Missing && !c.Loaded;
+    EXPECT_EQ(result.Loaded(), !unreadable);
+    EXPECT_EQ(state.IniUnread, unreadable);
+    EXPECT_EQ(state.ExportMark, !c.Loaded) << "marked exported only when no known section was read";
+    EXPECT_EQ(test::RowsOf(m.Inputs).size(), c.Loaded ? 2u : 1u);
+    EXPECT_EQ(m.Tracked.size(), c.Loaded ? 1u : 0u);
+    EXPECT_EQ(m.Cfg.NoteCheck, !c.Loaded) << "defaults as for an absent key";
+    EXPECT_FALSE(state.NeedsSave());
+
+    // A moved window, a brightness step, Close.
+    MarkSettingsChanged(state);
+    EXPECT_EQ(WriteIniFile(Ini, m.Model(), io, state), unreadable ? TSaveResult::NotRead : TSaveResult::Saved);
+    if (unreadable) {
+      EXPECT_EQ(files.Files[Ini], UsersIni) << "the user's settings were written over";
+      EXPECT_EQ(files.Writes, 0);
+      EXPECT_FALSE(registry.Value.has_value()) << "the Run value follows no default either";
+      EXPECT_TRUE(state.NeedsSave());
+    } else {
+      EXPECT_EQ(files.Writes, 1);
+    }
+  }
+}
+
+// Released later, the file is read again: the model takes the user's settings in place of the
+// defaults, and from then on it is written as usual.
+TEST_F(SettingsFixture, AnIniReleasedLaterIsReadAndThenWrittenAsUsual) {
+  Files.Files[Ini] = UsersIni;
+  Files.Held.insert(Ini);
+  LoadIniAtStart(Ini, M.Model(), {1920, 1080}, Io, State, nullptr);
+  ASSERT_TRUE(State.IniUnread);
+  EXPECT_EQ(Files.Reads, IniReadAttempts);
+  M.Inputs.AddRow(L"Hibernate", std::nullopt, L"Mouse button 4 click", StateMouse);  // an edit on the defaults
+  MarkSettingsChanged(State);
+  EXPECT_FALSE(RetryIniRead(Ini, M.Model(), {1920, 1080}, Io, State)) << "still held";
+  EXPECT_EQ(WriteIniFile(Ini, M.Model(), Io, State), TSaveResult::NotRead);
+
+  Files.Held.clear();
+  EXPECT_TRUE(RetryIniRead(Ini, M.Model(), {1920, 1080}, Io, State));
+  EXPECT_FALSE(State.IniUnread);
+  EXPECT_FALSE(State.ExportMark) << "the file holds settings worth a backup";
+  EXPECT_FALSE(State.NeedsSave()) << "the model is what the file holds";
+  EXPECT_EQ(test::RowsOf(M.Inputs), (std::vector<std::wstring>{L"Sleep|-|Middle mouse button click|0",
+                                                                L"Reboot|-|Mouse button 5 click|" +
+                                                                    std::to_wstring(AbsentInputState)}));
+  EXPECT_FALSE(RetryIniRead(Ini, M.Model(), {1920, 1080}, Io, State)) << "read once is enough";
+
+  M.Cfg.DistTrack = 70;
+  MarkSettingsChanged(State);
+  EXPECT_EQ(WriteIniFile(Ini, M.Model(), Io, State), TSaveResult::Saved);
+  const std::string& written = Files.Files[Ini];
+  for (const char* line : {"Command1 = Sleep\r\n", "Command2 = Reboot\r\n", "Window1 = Save as&&&&OK&&\r\n",
+                           "input = 70\r\n"})
+    EXPECT_NE(written.find(line), std::string::npos) << line << " missing from:\n" << written;
+  EXPECT_EQ(written.find("Hibernate"), std::string::npos);
+}
+
+TEST_F(SettingsFixture, ImportOfAnUnreadableFileChangesNothingAndSaysSo) {
+  M.Inputs.AddRow(L"Reboot", std::nullopt, L"Mouse button 5 click", StateMouse);
+  M.Cfg.NoteCheck = true;  // the file says 0
+  Files.Files[L"E:\\held.ini"] = UsersIni;
+  Files.Held.insert(L"E:\\held.ini");
+  State.ExportMark = true;
+  Dialogs.ChosenFile = L"E:\\held.ini";
+  bool shown = false;
+  LoadCfgClick(Commands, {1920, 1080}, [&] { shown = true; });
+  EXPECT_EQ(test::RowsOf(M.Inputs).size(), 1u);
+  EXPECT_EQ(M.Inputs.GetCell(0, 1), L"Reboot");
+  EXPECT_TRUE(M.Cfg.NoteCheck);
+  EXPECT_FALSE(shown);
+  EXPECT_EQ(State.CfgChanged, CfgNothingToSave);
+  ASSERT_EQ(Dialogs.Messages.size(), 1u);
+  EXPECT_EQ(Dialogs.Messages[0].Text, L"The settings could not be read from \"E:\\held.ini\".\r\nNothing has been changed.");
+  EXPECT_EQ(Dialogs.Messages[0].Icon, TMsgIcon::Error);
 }
 
 TEST_F(SettingsFixture, ExportWritesTheChosenFileMarksItAndLeavesCfgChanged) {

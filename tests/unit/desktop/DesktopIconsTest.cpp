@@ -49,12 +49,21 @@ struct FakeShell : DesktopShellPort {
 struct FakeUi : DesktopUiPort {
   EventLog& L;
   int Answer = IdYes;
+  bool WriteFails = false;
   explicit FakeUi(EventLog& l) : L(l) {}
   int MsgBox(std::wstring_view text, std::wstring_view caption, uint32_t flags) override {
     L.Add("box '" + Narrow(text) + "' '" + Narrow(caption) + "' " + std::to_string(flags));
     return Answer;
   }
-  void SaveSettings() override { L.Add("ini written"); }
+  // A failed write reports itself, as the program's own does.
+  bool SaveSettings() override {
+    if (!WriteFails) {
+      L.Add("ini written");
+      return true;
+    }
+    MsgBox(L"write failed", L"Pelorin", 16);
+    return false;
+  }
 };
 
 class DesktopIconsTest : public ::testing::Test {
@@ -108,6 +117,39 @@ TEST_F(DesktopIconsTest, SaveAsksAndNoChangesNothing) {
                            "ini written",
                            "box 'The information about the shortcuts positions was successfully saved' "
                            "'Shortcuts positions saved' 64"}));
+}
+
+// The error of the settings write is the last word: no success message follows it.
+TEST_F(DesktopIconsTest, ASettingsWriteThatFailedIsToldOnceAndNeverFollowedBySuccess) {
+  Icons.Start();
+  Ui.WriteFails = true;
+  Take();
+  Icons.SaveClick(true);
+  EXPECT_EQ(Take(), (Lines{"box 'Do you wish to save the current positions of the desktop shortcuts?' "
+                           "'Saving shortcuts positions' 36",
+                           "box 'write failed' 'Pelorin' 16"}));
+  EXPECT_EQ(Cfg.IconPositions, L"|A|10|20|B|10|110") << "kept in memory for the next write";
+  EXPECT_TRUE(Config.NeedsSave()) << "and written at exit";
+  Cfg.AutoRestoreDesktopCheck = true;
+  Cfg.IconPositions.clear();
+  Icons.AutoRestoreClick();  // saves without asking
+  EXPECT_EQ(Take(), (Lines{"box 'write failed' 'Pelorin' 16"}));
+}
+
+// The worker's restore works from the positions the button has just saved, not from those
+// read at start-up.
+TEST_F(DesktopIconsTest, AfterTheSaveButtonTheAutomaticRestoreUsesTheNewPositions) {
+  Cfg.AutoRestoreDesktopCheck = true;
+  Cfg.IconPositions = L"|A|1|2|B|3|4";
+  Icons.Start();
+  Shell.Icons = {{L"A", 50, 60}, {L"B", 70, 80}};
+  Take();
+  Icons.SaveClick(true);
+  EXPECT_EQ(Cfg.IconPositions, L"|A|50|60|B|70|80");
+  Shell.Icons = {{L"A", 0, 0}, {L"B", 0, 0}};  // the user moved them away
+  Take();
+  Icons.ForegroundChanged(Shell.Desktop);
+  EXPECT_EQ(Take(), (Lines{"move A 50,60", "move B 70,80", "move B 70,80"}));
 }
 
 TEST_F(DesktopIconsTest, AFailedReadKeepsWhatWasSavedAndAnEmptyDesktopSavesNothing) {
