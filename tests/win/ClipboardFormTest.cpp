@@ -4,6 +4,7 @@
 // of it all.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -172,7 +173,7 @@ TEST_F(ClipboardForm, TheCheckBoxTogglesAndMovesTheTimeByFarLessThanASecond) {
 
 TEST_F(ClipboardForm, DetailsShowTheWholeTextOrThePictureAndGoBackToTheList) {
   Open();
-  Form->Details(3);  // the letter: row 1
+  Form->Details(1);  // the letter
   ASSERT_TRUE(Form->InDetails());
   EXPECT_TRUE(::IsWindowVisible(Form->Memo()));
   std::wstring memo(static_cast<size_t>(::GetWindowTextLengthW(Form->Memo())), L'\0');
@@ -207,7 +208,7 @@ TEST_F(ClipboardForm, TheSearchStepsThroughMatchesAndTellsAMissFromTheEnd) {
   EXPECT_EQ(Form->GridView().SelectedRow(), 3) << "a file list is searched by its names";
   Type(L"nothing like it");
   EXPECT_EQ(Form->SearchColour(), TSearchColour::Red);
-  Form->Details(3);
+  Form->Details(1);
   Type(L"line");
   DWORD start = 0, end = 0;
   ::SendMessageW(Form->Memo(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
@@ -257,6 +258,30 @@ TEST_F(ClipboardForm, ThumbnailsGoWithTheItemsThatLeaveTheHistory) {
       << Copies << " pictures went through the history; GDI objects changed: " << after->ChangeFrom(*before);
 }
 
+TEST_F(ClipboardForm, APictureGetsItsThumbnailWithoutAPaintAndKeepsItAcrossWidthChanges) {
+  // The stored picture came in with the data file; the window has never been shown.
+  const uint64_t id = App->ClipboardHistory().ItemIds().at(2);
+  TThumbnailCache& thumbs = Form->GridView().Thumbnails();
+  thumbs.WaitIdle();
+  HBITMAP made = nullptr;
+  TSize size;
+  ASSERT_TRUE(thumbs.Find(id, made, size)) << "no thumbnail was made for the loaded picture";
+  ASSERT_NE(made, nullptr);
+  const TSize limit = ThumbnailLimit(Form->GridView().Columns().Col1, Form->GridView().RowHeight());
+  EXPECT_EQ(size.Height, std::min(limit.Height, limit.Width * 90 / 160)) << "the 160 x 90 picture fitted";
+  Open();
+  RECT r{};
+  ::GetWindowRect(Form->Handle(), &r);
+  for (int width : {r.right - r.left + 160, r.right - r.left - 60}) {
+    ::SetWindowPos(Form->Handle(), nullptr, 0, 0, width, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+    ::UpdateWindow(Form->GridView().Handle());
+    thumbs.WaitIdle();
+    HBITMAP now = nullptr;
+    ASSERT_TRUE(thumbs.Find(id, now, size));
+    EXPECT_EQ(now, made) << "the thumbnail was made again for a width of " << width;
+  }
+}
+
 TEST_F(ClipboardForm, Screenshots) {
   std::wstring folder = ShotsFolder();
   if (folder.empty()) GTEST_SKIP() << "PELORIN_TEST_SHOTS names no folder";
@@ -267,7 +292,7 @@ TEST_F(ClipboardForm, Screenshots) {
     EXPECT_TRUE(SaveWindow(Form->Handle(), path)) << "could not write " << Narrow(path);
   };
   take(L"list");
-  Form->Details(3);
+  Form->Details(1);
   take(L"details-text");
   Form->BackToList();
   Form->Details(2);
