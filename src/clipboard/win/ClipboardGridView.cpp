@@ -116,23 +116,8 @@ void TClipboardGridView::Refresh() {
   Thumbs.Keep(History.ItemIds());
   if (Handle() == nullptr) return;
   Layout();
-  RequestThumbs();
   ScrollTo(TopRow);
   ::InvalidateRect(Handle(), nullptr, FALSE);
-}
-
-void TClipboardGridView::RequestThumbs() {
-  // Every picture that came in (a capture, the data file) gets its thumbnail now, not when
-  // its row is first painted: the newest first, as they are shown.
-  for (int row = 0; row < Shown.Count(); ++row) {
-    std::optional<uint64_t> id = Shown.IdAt(row);
-    if (!id) break;
-    bool picture = false;
-    History.ReadById(*id, [&](const TClipboardData&, const TClipboardHistory::TItemView& view) {
-      picture = view.Preview.Kind == TItemPreview::TKind::Picture;
-    });
-    if (picture) Thumbs.Request(*id, ThumbLimit);
-  }
 }
 
 void TClipboardGridView::ThumbReady(uint64_t id) {

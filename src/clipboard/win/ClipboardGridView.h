@@ -32,8 +32,8 @@ struct ClipboardGridOwner {
 // by the grid geometry, a vertical scroll bar, the selected row framed, hints that follow the
 // mouse over the squares. It reads the history under its lock while painting, and draws only
 // the visible rows from what each item keeps ready (its preview, a thumbnail made once on a
-// thread of its own after the item came in; a placeholder until then), so a paint costs the
-// same whatever the items hold. GUI thread.
+// thread of its own when its row is first drawn; a placeholder until then), so a paint costs
+// the same whatever the items hold. GUI thread.
 class TClipboardGridView : public TWindowBase {
  public:
   static constexpr wchar_t WindowClass[] = L"PelorinClipboardGrid";
@@ -67,8 +67,6 @@ class TClipboardGridView : public TWindowBase {
   void Paint(HDC dc, const RECT& dirty);
   void PaintRow(HDC dc, int row, int top);
   void DrawIcon(HDC dc, int index, const TBox& square);
-  // Asks for the thumbnails of the pictures that have none yet.
-  void RequestThumbs();
   void ThumbReady(uint64_t id);
   TBox Cell(int row, int column, int top) const;
   bool CellAt(int x, int y, int& row, int& column, TBox& cell) const;
