@@ -118,12 +118,23 @@ void TThumbnailCache::Run() {
     Queue.pop_front();
     lock.unlock();
     // The picture's bytes are copied under the history's lock and scaled outside it: a
-    // merge or a paint never waits for the scaling.
-    std::vector<uint8_t> dib;
+    // merge or a paint never waits for the scaling. The copy's memory is taken before, so
+    // the lock is held for the copy alone (an item's data never changes).
+    size_t bytes = 0;
     History.ReadById(id, [&](const TClipboardData& item, const TClipboardHistory::TItemView& view) {
       if (view.Preview.Kind == TItemPreview::TKind::Picture)
-        dib = item.Items[static_cast<size_t>(view.Preview.DibFormat)].Data;
+        bytes = item.Items[static_cast<size_t>(view.Preview.DibFormat)].Data.size();
     });
+    std::vector<uint8_t> dib(bytes);
+    bool copied = false;
+    if (bytes != 0)
+      History.ReadById(id, [&](const TClipboardData& item, const TClipboardHistory::TItemView& view) {
+        const std::vector<uint8_t>& data = item.Items[static_cast<size_t>(view.Preview.DibFormat)].Data;
+        if (data.size() != bytes) return;
+        std::copy(data.begin(), data.end(), dib.begin());
+        copied = true;
+      });
+    if (!copied) dib.clear();
     TThumb thumb;
     if (!dib.empty()) {
       thumb.Bitmap = MakeThumbnail(dib, limit.Width, limit.Height);
