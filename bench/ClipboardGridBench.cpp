@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <string>
 
+#include "clipboard/ClipboardActions.h"
 #include "clipboard/ClipboardGrid.h"
 #include "clipboard/ClipboardHistory.h"
 
@@ -50,13 +51,13 @@ void Fill(TClipboardHistory& history, bool lines, int bigIndex, size_t bigBytes)
   }
 }
 
-// One paint of the text of rows first .. first + 14.
-int64_t Paint(const TClipboardHistory& history, int first, TextMeasurePort& measure) {
+// One paint of the text of rows first .. first + 14, each row reaching its item by number as
+// the window does.
+int64_t Paint(const TClipboardHistory& history, const TGridRows& rows, int first, TextMeasurePort& measure) {
   int64_t drawn = 0;
-  const int high = history.ClpHigh();
-  for (int row = first; row < first + VisibleRows && row <= high; ++row) {
+  for (int row = first; row < first + VisibleRows && row < rows.Count(); ++row) {
     const TBox cell{Col0Width, (row - first) * RowHeight, Col0Width + Col1Width, (row - first + 1) * RowHeight};
-    history.ReadRow(high - row, [&](const TClipboardData& data, const TClipboardHistory::TItemView& view) {
+    ReadGridRow(history, rows, row, [&](const TClipboardData& data, const TClipboardHistory::TItemView& view) {
       std::wstring date = GridDateText(data.Time, 2023);
       const bool files = view.Preview.Kind == TItemPreview::TKind::Files;
       TTextPlan plan = PlanTextLines(view.Preview, cell, ContentTextLeft(cell, files), measure);
@@ -70,8 +71,10 @@ int64_t Paint(const TClipboardHistory& history, int first, TextMeasurePort& meas
 
 void RunPaints(benchmark::State& state, const TClipboardHistory& history, int first) {
   FixedPitch measure;
+  TGridRows rows;
+  rows.Reload(history);
   int64_t drawn = 0;
-  for (auto _ : state) drawn += Paint(history, first, measure);
+  for (auto _ : state) drawn += Paint(history, rows, first, measure);
   if (drawn == 0) state.SkipWithError("nothing was drawn");
   state.counters["lines_per_paint"] = benchmark::Counter(
       static_cast<double>(drawn) / static_cast<double>(std::max<int64_t>(state.iterations(), 1)));
@@ -85,6 +88,15 @@ void BM_GridPaintFullScreenOf1MBItems(benchmark::State& state) {
   RunPaints(state, history, 0);
 }
 BENCHMARK(BM_GridPaintFullScreenOf1MBItems)->ArgName("lines")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The screen of the oldest rows: each row's item is found by its number from the newest end.
+void BM_GridPaintOldestScreen(benchmark::State& state) {
+  TWindows1252 cp;
+  TClipboardHistory history(cp);
+  Fill(history, true, -1, 0);
+  RunPaints(state, history, ClpCapacity - VisibleRows);
+}
+BENCHMARK(BM_GridPaintOldestScreen)->Unit(benchmark::kMicrosecond);
 
 // The same screen with one 50 MB item among the visible rows (row 7).
 void BM_GridPaintFullScreenWithOne50MBItem(benchmark::State& state) {

@@ -1,6 +1,7 @@
 // Clipboard blocks as any program may leave them: arbitrary bytes as CF_TEXT, CF_UNICODETEXT,
 // CF_HDROP and CF_DIB, and as a text pair for the repair. Nothing may read out of bounds, and
-// what DibToBitmap accepts must really lie inside the block.
+// what DibToBitmap accepts must really lie inside the block, as must the header block made
+// for GDI hold all that GDI reads of it.
 #include <cstdint>
 #include <cstdlib>
 #include <span>
@@ -40,6 +41,17 @@ void CheckPicture(const std::vector<uint8_t>& bytes) {
   if (p->Compression == 0 || p->Compression == 3) {
     uint64_t stride = (uint64_t{static_cast<uint32_t>(p->Width)} * p->BitCount + 31) / 32 * 4;
     Require(p->OffBits - 14 + stride * static_cast<uint64_t>(p->Height) <= p->LoadBytes);
+  }
+  // The header block handed to GDI holds all that GDI reads of it (the masks of BI_BITFIELDS
+  // too), and the pixels it points at lie inside the block.
+  TDibInfo info = DibInfoBlock(bytes, *p);
+  const size_t masks = p->Compression == 3 ? 12 : 0;
+  Require(info.Info.size() == 40 + masks + 4 * size_t{p->ColorCount});
+  Require(info.Info[14] == bytes[14] && info.Info[16] == bytes[16] && info.Info[32] == bytes[32]);
+  Require(info.PixelsAt >= 40 + 4 * size_t{p->ColorCount} && info.PixelsAt <= bytes.size());
+  if (p->Compression == 0 || p->Compression == 3) {
+    uint64_t stride = (uint64_t{static_cast<uint32_t>(p->Width)} * p->BitCount + 31) / 32 * 4;
+    Require(info.PixelsAt + stride * static_cast<uint64_t>(p->Height) <= bytes.size());
   }
   uint8_t header[14];
   DibFileHeader(*p, header);

@@ -86,6 +86,7 @@ struct TItemPreview {
   TKind Kind = TKind::Unknown;
   // Picture: the first CF_DIB with data, as an index into Items; -1 otherwise.
   int DibFormat = -1;
+  int PictureWidth = 0, PictureHeight = 0;  // of that picture
   // Text and Files: the beginning of the text of the first text-like format (leading CR and LF
   // removed), at most PreviewChars characters, and whether the whole text holds fewer than two
   // CRs and fewer than two LFs (a short text wraps at the column's edge; a long one is cut).

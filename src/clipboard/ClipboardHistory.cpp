@@ -422,4 +422,66 @@ void TClipboardHistory::ReadAll(const std::function<void(int, const TClipboardDa
   for (size_t i = 0; i < FData.size(); ++i) read(static_cast<int>(i), FData[i]);
 }
 
+std::optional<int> TClipboardHistory::IndexOfId(uint64_t id) const {
+  std::lock_guard<std::mutex> lock(FLock);
+  return FindId(id);
+}
+
+std::optional<int> TClipboardHistory::FindId(uint64_t id) const {
+  // Newest first: the window acts mostly on the rows at its top.
+  for (size_t i = FMeta.size(); i-- > 0;)
+    if (FMeta[i].Id == id) return static_cast<int>(i);
+  return std::nullopt;
+}
+
+bool TClipboardHistory::ReadById(uint64_t id,
+                                 const std::function<void(const TClipboardData&, const TItemView&)>& read) const {
+  std::lock_guard<std::mutex> lock(FLock);
+  std::optional<int> index = FindId(id);
+  if (!index) return false;
+  const TMeta& meta = FMeta[static_cast<size_t>(*index)];
+  read(FData[static_cast<size_t>(*index)], TItemView{meta.Id, meta.Preview});
+  return true;
+}
+
+bool TClipboardHistory::ReadNewest(const std::function<void(const TClipboardData&, const TItemView&)>& read) const {
+  std::lock_guard<std::mutex> lock(FLock);
+  if (FData.empty()) return false;
+  read(FData.back(), TItemView{FMeta.back().Id, FMeta.back().Preview});
+  return true;
+}
+
+TClipboardHistory::TDeletedById TClipboardHistory::DeleteById(uint64_t id) {
+  std::lock_guard<std::mutex> lock(FLock);
+  std::optional<int> index = FindId(id);
+  if (!index) return {};
+  const bool newest = static_cast<size_t>(*index) + 1 == FData.size();
+  Delete(*index);
+  return {true, newest};
+}
+
+bool TClipboardHistory::MoveToTopById(uint64_t id) {
+  std::lock_guard<std::mutex> lock(FLock);
+  std::optional<int> index = FindId(id);
+  if (!index || static_cast<size_t>(*index) + 1 == FData.size()) return false;
+  TClipboardData data = std::move(FData[static_cast<size_t>(*index)]);
+  TMeta meta = std::move(FMeta[static_cast<size_t>(*index)]);
+  Delete(*index);
+  Push(std::move(data), std::move(meta));
+  FChanged = true;
+  return true;
+}
+
+bool TClipboardHistory::SetCheckedById(uint64_t id, bool checked) {
+  std::lock_guard<std::mutex> lock(FLock);
+  std::optional<int> index = FindId(id);
+  if (!index) return false;
+  TClipboardData& data = FData[static_cast<size_t>(*index)];
+  if (data.Checked == checked) return true;
+  data.Checked = checked;
+  TimeParityFlip(data.Time);
+  FChanged = true;
+  return true;
+}
+
 }  // namespace pelorin

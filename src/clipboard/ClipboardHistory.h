@@ -107,6 +107,22 @@ class TClipboardHistory {
   void ReadItem(int index, const std::function<void(const TClipboardData&)>& read) const;
   void ReadAll(const std::function<void(int, const TClipboardData&)>& read) const;
 
+  // The same by the number an item keeps (TItemView::Id), for the window, whose rows and
+  // questions outlive the history's order: an item that left meanwhile is simply not found.
+  std::optional<int> IndexOfId(uint64_t id) const;
+  bool ReadById(uint64_t id, const std::function<void(const TClipboardData&, const TItemView&)>& read) const;
+  // The newest item; false for an empty history.
+  bool ReadNewest(const std::function<void(const TClipboardData&, const TItemView&)>& read) const;
+  struct TDeletedById {
+    bool Deleted = false;
+    bool WasNewest = false;  // the clipboard's content went with it
+  };
+  TDeletedById DeleteById(uint64_t id);
+  // False when the item is gone or was the newest already.
+  bool MoveToTopById(uint64_t id);
+  // False when the item is gone.
+  bool SetCheckedById(uint64_t id, bool checked);
+
  private:
   // What the merge needs of an item, computed once when it enters the history.
   struct TMeta {
@@ -121,6 +137,7 @@ class TClipboardHistory {
   void Delete(int index);
   void LimitCount(int maxUnchecked);
   void LimitMemory(int maxMemoryMb);
+  std::optional<int> FindId(uint64_t id) const;  // under the lock
 
   const AnsiCodePagePort& FAnsi;
   mutable std::mutex FLock;

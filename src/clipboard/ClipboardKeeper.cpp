@@ -135,6 +135,27 @@ bool TClipboardKeeper::SetClipboardItem(int index) {
   return written;
 }
 
+bool TClipboardKeeper::SetClipboardItemById(uint64_t id) {
+  std::lock_guard<std::mutex> lock(ClipboardLock);
+  auto opened = [this] { L.Chain.IgnoreNext(); };
+  bool written = false;
+  L.History.ReadById(id, [&](const TClipboardData& item, const TClipboardHistory::TItemView&) {
+    written = L.System.WriteClipboard(&item, opened);
+  });
+  return written;
+}
+
+bool TClipboardKeeper::SetClipboardTop() {
+  std::lock_guard<std::mutex> lock(ClipboardLock);
+  auto opened = [this] { L.Chain.IgnoreNext(); };
+  bool written = false;
+  if (!L.History.ReadNewest([&](const TClipboardData& item, const TClipboardHistory::TItemView&) {
+        written = L.System.WriteClipboard(&item, opened);
+      }))
+    written = L.System.WriteClipboard(nullptr, opened);
+  return written;
+}
+
 int TClipboardKeeper::ApplyLimits() {
   TClipboardOptions options = Options();
   L.History.CheckUncheckedCount(options.MaxUnchecked);

@@ -87,6 +87,10 @@ class TClipboardKeeper {
   // The item at index (0 .. ClpHigh) on the clipboard; below 0 only empties it. The
   // notification it causes is not captured. False when the clipboard stayed busy.
   bool SetClipboardItem(int index);
+  // The same by the item's number: nothing when it left the history (false). And the newest
+  // item, whichever it is at the moment of the write; an empty history empties the clipboard.
+  bool SetClipboardItemById(uint64_t id);
+  bool SetClipboardTop();
 
   // Apply: both limits now; the item count after them.
   int ApplyLimits();

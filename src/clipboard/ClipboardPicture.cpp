@@ -1,6 +1,7 @@
 #include "clipboard/ClipboardPicture.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace pelorin {
@@ -74,6 +75,29 @@ std::optional<TDibPicture> DibToBitmap(std::span<const uint8_t> data) {
   p.FileSize = static_cast<uint32_t>(fileSize);
   p.LoadBytes = static_cast<size_t>(std::min<uint64_t>(fileSize - FileHeaderSize, data.size()));
   return p;
+}
+
+TDibInfo DibInfoBlock(std::span<const uint8_t> data, const TDibPicture& picture) {
+  constexpr size_t MaskBytes = 12;
+  const size_t colours = 4 * size_t(picture.ColorCount);
+  const size_t masks = picture.Compression == BiBitfields ? MaskBytes : 0;
+  TDibInfo out;
+  // GDI reads the masks before the colour table, so the block is as long as both together.
+  out.Info.assign(InfoHeaderSize + masks + colours, 0);
+  std::memcpy(out.Info.data(), data.data(), InfoHeaderSize);
+  // The masks are there when the block holds them besides the table and the pixels; a block
+  // without them gets zero masks, and its table and pixels follow the header directly.
+  size_t masksThere = 0;
+  if (masks != 0) {
+    const size_t stride = (size_t(picture.Width) * picture.BitCount + 31) / 32 * 4;
+    if (data.size() - InfoHeaderSize - colours >= MaskBytes &&
+        (data.size() - InfoHeaderSize - colours - MaskBytes) / stride >= size_t(picture.Height))
+      masksThere = MaskBytes;
+  }
+  std::memcpy(out.Info.data() + InfoHeaderSize, data.data() + InfoHeaderSize, masksThere);
+  std::memcpy(out.Info.data() + InfoHeaderSize + masks, data.data() + InfoHeaderSize + masksThere, colours);
+  out.PixelsAt = InfoHeaderSize + masksThere + colours;
+  return out;
 }
 
 void DibFileHeader(const TDibPicture& picture, uint8_t (&header)[14]) {

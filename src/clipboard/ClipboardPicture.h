@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace pelorin {
 
@@ -22,6 +23,16 @@ struct TDibPicture {
 // The 40-byte header checked against the block: sizes, bit count, compression, palette and
 // pixels all inside the block, every sum in 64 bits. Nothing when the block is no such picture.
 std::optional<TDibPicture> DibToBitmap(std::span<const uint8_t> data);
+
+// A picture's BITMAPINFO in a block of its own, as GDI reads it: the 40-byte header, three
+// colour masks for BI_BITFIELDS, then ColorCount colour entries. What the block lacks of it
+// stays zero (a BI_BITFIELDS block without its masks draws black rather than reading past
+// its end). PixelsAt is where the pixels start in the block; they lie wholly inside it.
+struct TDibInfo {
+  std::vector<uint8_t> Info;
+  size_t PixelsAt = 0;
+};
+TDibInfo DibInfoBlock(std::span<const uint8_t> data, const TDibPicture& picture);
 
 // The BITMAPFILEHEADER for a picture, little-endian.
 void DibFileHeader(const TDibPicture& picture, uint8_t (&header)[14]);

@@ -30,9 +30,12 @@ TItemPreview MakeItemPreview(const TClipboardData& item, const AnsiCodePagePort&
   TItemPreview preview;
   for (size_t i = 0; i < item.Items.size(); ++i) {
     const TClipboardDataItem& format = item.Items[i];
-    if (format.Format == CfDib && !format.Data.empty() && DibToBitmap(format.Data)) {
+    if (format.Format != CfDib || format.Data.empty()) continue;
+    if (std::optional<TDibPicture> picture = DibToBitmap(format.Data)) {
       preview.Kind = TItemPreview::TKind::Picture;
       preview.DibFormat = static_cast<int>(i);
+      preview.PictureWidth = picture->Width;
+      preview.PictureHeight = picture->Height;
       return preview;
     }
   }

@@ -13,10 +13,13 @@ namespace {
 
 constexpr DWORD SavedDeadlineMs = 10000;
 constexpr DWORD Gap = 60;
+// Past the quiet time after a clipboard write, so that the next copy counts as the user's.
+constexpr DWORD PastQuietMs = 700;
 
 const TChord OpenChord{{keys::LeftCtrl, keys::Q}};
 constexpr TKey Digit1{'1', 0x02, "1"};
 constexpr TKey Delete{VK_DELETE, 0x53, "Delete"};
+constexpr TKey Down{VK_DOWN, 0x50, "Down"};
 constexpr TKey Enter{VK_RETURN, 0x1C, "Enter"};
 constexpr TKey F{'F', 0x21, "F"};
 constexpr TKey I{'I', 0x17, "I"};
@@ -33,12 +36,13 @@ std::vector<TStoredItem> ThreeItems(bool secondChecked = false) {
 class ClipboardManager : public TScenario {
  protected:
   // Pelorin with the chord bound to the Clipboard Manager and a stored history.
-  TPelorin* StartWith(const std::vector<TStoredItem>& items, bool writeIniByHand = false) {
+  TPelorin* StartWith(const std::vector<TStoredItem>& items, bool writeIniByHand = false, int maxUnchecked = 0) {
     TIni ini = TIni()
                    .Section("Custom Inputs")
                    .Row(1, "Clipboard manager", OpenChord.Text(), StateChord)
                    .Section("Settings")
                    .Value("Save the data of Clipboard Manager", "1");
+    if (maxUnchecked != 0) ini.Value("Maximum count of unchecked items", std::to_string(maxUnchecked));
     if (writeIniByHand)
       EXPECT_TRUE(WriteBytes(IniPath(), ini.Text()));  // the scenario changes a setting: no check
     else
@@ -163,6 +167,45 @@ TEST_F(ClipboardManager, DeletingRow0PutsRow1OnTheClipboardAndACheckedItemStaysO
   ASSERT_EQ(items.size(), 2u);
   EXPECT_EQ(TextOf(items[1]), L"second item");
   EXPECT_TRUE(items[1].Checked);
+}
+
+TEST_F(ClipboardManager, CopiesWhileTheDeleteQuestionIsOpenMoveTheRowsButTheItemAskedAboutIsTheOneThatGoes) {
+  // Twenty unchecked items under a checked one and the newest: with at most twenty unchecked
+  // items kept, every copy but the first pushes the oldest out, and the rows move under the
+  // question.
+  std::vector<TStoredItem> items;
+  for (int i = 0; i < 20; ++i)
+    items.push_back({45000.25 + i, false, {{CF_UNICODETEXT, Utf16(L"old item " + std::to_wstring(i))}}});
+  items.push_back({45100.25, true, {{CF_UNICODETEXT, Utf16(L"checked item")}}});
+  items.push_back({45101.25, false, {{CF_UNICODETEXT, Utf16(L"newest item")}}});
+  TPelorin* pelorin = StartWith(items, false, 20);
+  ASSERT_NE(pelorin, nullptr);
+  ASSERT_NE(Open(*pelorin), nullptr);
+  Press(Down);  // row 1: the checked item
+  Press(Delete);
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitFor(
+      [&] { return (box = FindShownWindow(pelorin->Pid(), L"#32770", L"Deleting the checked item")) != nullptr; },
+      EffectDeadlineMs));
+  for (int i = 0; i < 3; ++i) {
+    WaitFor([] { return false; }, PastQuietMs);
+    ASSERT_TRUE(Copy(Driver.Handle(), {{CF_UNICODETEXT, Utf16(L"copy " + std::to_wstring(i))}}));
+  }
+  WaitFor([] { return false; }, PastQuietMs);  // the last copy is merged
+  ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
+  ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box); }, EffectDeadlineMs));
+  EXPECT_TRUE(HoldsFor([&] { return FindShownWindow(pelorin->Pid(), L"#32770") == nullptr; }, QuietMs))
+      << "another question, or Pelorin halted";
+  EXPECT_EQ(ClipboardText(), L"copy 2") << "the clipboard keeps the last copy";
+  Press(keys::Escape);
+  EXPECT_TRUE(Hidden(*pelorin));
+  EXPECT_EQ(pelorin->Close(), std::optional<DWORD>(0)) << "Pelorin no longer runs";
+  std::vector<std::wstring> texts;
+  for (const TStoredItem& item : Stored()) texts.push_back(TextOf(item));
+  std::vector<std::wstring> expected;
+  for (int i = 2; i < 20; ++i) expected.push_back(L"old item " + std::to_wstring(i));
+  for (const wchar_t* text : {L"newest item", L"copy 0", L"copy 1", L"copy 2"}) expected.push_back(text);
+  EXPECT_EQ(texts, expected) << "the checked item, and only it, should be gone";
 }
 
 TEST_F(ClipboardManager, TypedLettersSearchEnterPastesTheMatchAndAMissTurnsTheBoxRed) {

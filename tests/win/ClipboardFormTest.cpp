@@ -4,6 +4,7 @@
 // of it all.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -128,6 +129,7 @@ class ClipboardForm : public ::testing::Test {
     ::SendMessageW(control, WM_KEYDOWN, key, 0);
     ::SendMessageW(control, WM_KEYUP, key, 0);
   }
+  void ThumbnailsGoWithTheirItems(bool shown);
   void Type(const std::wstring& text) {
     ::SetFocus(Form->SearchEdit());
     ::SetWindowTextW(Form->SearchEdit(), text.c_str());
@@ -172,7 +174,7 @@ TEST_F(ClipboardForm, TheCheckBoxTogglesAndMovesTheTimeByFarLessThanASecond) {
 
 TEST_F(ClipboardForm, DetailsShowTheWholeTextOrThePictureAndGoBackToTheList) {
   Open();
-  Form->Details(3);  // the letter: row 1
+  Form->Details(1);  // the letter
   ASSERT_TRUE(Form->InDetails());
   EXPECT_TRUE(::IsWindowVisible(Form->Memo()));
   std::wstring memo(static_cast<size_t>(::GetWindowTextLengthW(Form->Memo())), L'\0');
@@ -207,7 +209,7 @@ TEST_F(ClipboardForm, TheSearchStepsThroughMatchesAndTellsAMissFromTheEnd) {
   EXPECT_EQ(Form->GridView().SelectedRow(), 3) << "a file list is searched by its names";
   Type(L"nothing like it");
   EXPECT_EQ(Form->SearchColour(), TSearchColour::Red);
-  Form->Details(3);
+  Form->Details(1);
   Type(L"line");
   DWORD start = 0, end = 0;
   ::SendMessageW(Form->Memo(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
@@ -215,14 +217,14 @@ TEST_F(ClipboardForm, TheSearchStepsThroughMatchesAndTellsAMissFromTheEnd) {
   EXPECT_EQ(end, 4u);
 }
 
-TEST_F(ClipboardForm, ThumbnailsGoWithTheItemsThatLeaveTheHistory) {
-  // New pictures push older ones out of a short history while the window shows them. Each
-  // gets a thumbnail when its row is painted; that bitmap must be freed with its item, not
-  // kept for as long as the (only ever hidden) window lives.
+// New pictures push older ones out of a short history, while the window shows them or while it
+// is hidden. Each gets a thumbnail when its row is drawn; that bitmap must be freed with its
+// item, not kept for as long as the (only ever hidden) window lives.
+void ClipboardForm::ThumbnailsGoWithTheirItems(bool shown) {
   TClipboardOptions options = App->ClipboardKeeper()->Options();
   options.MaxUnchecked = 3;
   App->ClipboardKeeper()->SetOptions(options);
-  Open();
+  if (shown) Open();
   // A change this soon after Pelorin's own write at the start would pass for part of it.
   PumpUntil([] { return false; }, TClipboardChain::QuietMs + 100);
   auto copyPicture = [&](int serial) {
@@ -240,6 +242,7 @@ TEST_F(ClipboardForm, ThumbnailsGoWithTheItemsThatLeaveTheHistory) {
     ASSERT_TRUE(PumpUntil(newestIsIt, 5000)) << "picture " << serial << " was not captured";
     PumpUntil([] { return false; }, 100);  // the window hears of it and paints
     ::UpdateWindow(Form->GridView().Handle());
+    Form->GridView().Thumbnails().WaitIdle();
   };
   // Until every unchecked item is a picture with its thumbnail made: the history keeps at most
   // four under the newest.
@@ -257,6 +260,35 @@ TEST_F(ClipboardForm, ThumbnailsGoWithTheItemsThatLeaveTheHistory) {
       << Copies << " pictures went through the history; GDI objects changed: " << after->ChangeFrom(*before);
 }
 
+TEST_F(ClipboardForm, ThumbnailsGoWithTheItemsThatLeaveTheHistoryWhileTheWindowShows) { ThumbnailsGoWithTheirItems(true); }
+TEST_F(ClipboardForm, ThumbnailsGoWithTheItemsThatLeaveTheHistoryWhileTheWindowIsHidden) {
+  ThumbnailsGoWithTheirItems(false);
+}
+
+TEST_F(ClipboardForm, APicturesThumbnailIsMadeOnceOffThePaintAndKeptAcrossWidthChanges) {
+  const uint64_t id = App->ClipboardHistory().ItemIds().at(2);
+  TThumbnailCache& thumbs = Form->GridView().Thumbnails();
+  HBITMAP made = nullptr;
+  TSize size;
+  Open();
+  ::UpdateWindow(Form->GridView().Handle());
+  thumbs.WaitIdle();
+  ASSERT_TRUE(thumbs.Find(id, made, size)) << "the paint did not ask for the picture's thumbnail";
+  ASSERT_NE(made, nullptr);
+  const TSize limit = ThumbnailLimit(Form->GridView().Columns().Col1, Form->GridView().RowHeight());
+  EXPECT_EQ(size.Height, std::min(limit.Height, limit.Width * 90 / 160)) << "the 160 x 90 picture fitted";
+  RECT r{};
+  ::GetWindowRect(Form->Handle(), &r);
+  for (int width : {r.right - r.left + 160, r.right - r.left - 60}) {
+    ::SetWindowPos(Form->Handle(), nullptr, 0, 0, width, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+    ::UpdateWindow(Form->GridView().Handle());
+    thumbs.WaitIdle();
+    HBITMAP now = nullptr;
+    ASSERT_TRUE(thumbs.Find(id, now, size));
+    EXPECT_EQ(now, made) << "the thumbnail was made again for a width of " << width;
+  }
+}
+
 TEST_F(ClipboardForm, Screenshots) {
   std::wstring folder = ShotsFolder();
   if (folder.empty()) GTEST_SKIP() << "PELORIN_TEST_SHOTS names no folder";
@@ -267,7 +299,7 @@ TEST_F(ClipboardForm, Screenshots) {
     EXPECT_TRUE(SaveWindow(Form->Handle(), path)) << "could not write " << Narrow(path);
   };
   take(L"list");
-  Form->Details(3);
+  Form->Details(1);
   take(L"details-text");
   Form->BackToList();
   Form->Details(2);

@@ -90,5 +90,43 @@ TEST(ClipboardThumbnail, BlocksThatAreNoPictureGiveNone) {
   EXPECT_TRUE(MakeThumbnail(good, 40, 40));
 }
 
+TEST(ClipboardThumbnail, BitFieldsWithAColourTableTakeTheirMasksAndPixelsFromTheRightPlaces) {
+  // 32 bits with the masks of B, G, R in the low three bytes the other way round (red in the
+  // low byte), then three colour entries of white, then a red picture. A header copy without
+  // room for the table after the masks, or pixels taken from where the table is, shows white
+  // or blue.
+  constexpr int Width = 6, Height = 4;
+  std::vector<uint8_t> dib(sizeof(BITMAPINFOHEADER) + 12 + 12 + size_t(Width) * Height * 4, 0);
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof(header);
+  header.biWidth = Width;
+  header.biHeight = Height;
+  header.biPlanes = 1;
+  header.biBitCount = 32;
+  header.biCompression = BI_BITFIELDS;
+  header.biClrUsed = 3;
+  std::memcpy(dib.data(), &header, sizeof(header));
+  const uint32_t masks[3] = {0x000000FF, 0x0000FF00, 0x00FF0000};  // red, green, blue
+  std::memcpy(dib.data() + 40, masks, sizeof(masks));
+  const uint32_t table[3] = {0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF};
+  std::memcpy(dib.data() + 52, table, sizeof(table));
+  for (int i = 0; i < Width * Height; ++i) {
+    const uint32_t red = 0x000000FF;
+    std::memcpy(dib.data() + 64 + 4 * size_t(i), &red, 4);
+  }
+  TOwnedBitmap thumbnail = MakeThumbnail(dib, 40, 40);
+  ASSERT_TRUE(thumbnail);
+  TPixels pixels = Read(thumbnail.Get());
+  ASSERT_EQ(pixels.Width, 40);
+  ASSERT_EQ(pixels.Height, 26);
+  // Unscaled in the middle of the 40 x 26 box: rows 11 .. 14, columns 17 .. 22; the bottom
+  // row comes first in memory.
+  for (int x = 17; x < 23; ++x) {
+    EXPECT_EQ(pixels.At(x, 14), 0xFF0000u) << "bottom row, column " << x;
+    EXPECT_EQ(pixels.At(x, 11), 0xFF0000u) << "top row, column " << x;
+  }
+  EXPECT_EQ(pixels.At(16, 11), 0xFFFFFFu) << "the background beside it";
+}
+
 }  // namespace
 }  // namespace pelorin::test

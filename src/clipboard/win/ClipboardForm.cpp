@@ -240,9 +240,12 @@ void TClipboardForm::ProcessPendingMessages() {
   }
 }
 
-void TClipboardForm::PasteItem(int index, bool moveToTop, bool noPaste) {
-  L.Keeper.SetClipboardItem(index);
-  if (moveToTop && index >= 0 && index < L.History.ClpHigh()) L.History.MoveToTop(index);
+void TClipboardForm::PasteItem(int row, bool moveToTop, bool noPaste) {
+  // An item that left the history since its row was shown is not pasted at all.
+  if (!Actions.TakeRow(Grid.Rows(), row, moveToTop)) {
+    Grid.Refresh();
+    return;
+  }
   Grid.Refresh();
   Close();
   ::Sleep(PasteSettleMs);
@@ -279,67 +282,57 @@ void TClipboardForm::PasteItem(int index, bool moveToTop, bool noPaste) {
   if (!moveToTop) ::SetTimer(Handle(), QuickPasteTimer, QuickPasteRestoreMs, nullptr);
 }
 
+bool TClipboardForm::TActionsPort::ConfirmDeleteChecked() {
+  Asked = true;
+  return MsgBox(L"Are you sure you want to delete the checked item?", L"Deleting the checked item",
+                MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
 void TClipboardForm::DeleteSelectedItem() {
   ::SetWindowPos(Handle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  const int high = L.History.ClpHigh();
-  const int index = high - Grid.SelectedRow();
-  if (high >= 0 && index >= 0) {
-    bool checked = false;
-    L.History.ReadItem(index, [&](const TClipboardData& item) { checked = item.Checked; });
-    bool asked = false;
-    if (!checked || (asked = true, MsgBox(L"Are you sure you want to delete the checked item?",
-                                          L"Deleting the checked item", MB_YESNO | MB_ICONQUESTION) == IDYES)) {
-      L.History.DeleteClipboardItem(index);
-      L.History.SetDataChanged(true);
-      // The top item went: the clipboard holds the new top item, or nothing.
-      if (index > L.History.ClpHigh()) L.Keeper.SetClipboardItem(L.History.ClpHigh());
-      Grid.Refresh();
-    }
-    // The box handed the activation to its owner, the hidden main window: the user goes on here.
-    if (asked && Visible()) {
-      ::SetForegroundWindow(Handle());
-      ::SetFocus(Grid.Handle());
-    }
+  Port.Asked = false;
+  // By the item's number: captures go on while the question is open and move the rows.
+  Actions.DeleteRow(Grid.Rows(), Grid.SelectedRow());
+  Grid.Refresh();
+  // The box handed the activation to its owner, the hidden main window: the user goes on here.
+  if (Port.Asked && Visible()) {
+    ::SetForegroundWindow(Handle());
+    ::SetFocus(Grid.Handle());
   }
   ::SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void TClipboardForm::SortClick() {
   if (L.History.ClpHigh() < 0) return;
-  if (L.History.Sort()) L.Keeper.SetClipboardItem(L.History.ClpHigh());
+  if (L.History.Sort()) L.Keeper.SetClipboardTop();
   Grid.Refresh();
   ::SetFocus(Grid.Handle());
 }
 
 void TClipboardForm::GridClick(int row, int column, const TGridHit& hit) {
-  const int high = L.History.ClpHigh();
-  if (row > high) return;
-  const int index = high - row;
+  if (!Grid.Rows().IdAt(row)) return;
   if (column == 0) {
     switch (hit.Action) {
-      case TCol0MouseClickAction::mcaQuickPaste: PasteItem(index, false, false); break;
-      case TCol0MouseClickAction::mcaCopy: PasteItem(index, true, true); break;
-      case TCol0MouseClickAction::mcaPaste: PasteItem(index, true, false); break;
+      case TCol0MouseClickAction::mcaQuickPaste: PasteItem(row, false, false); break;
+      case TCol0MouseClickAction::mcaCopy: PasteItem(row, true, true); break;
+      case TCol0MouseClickAction::mcaPaste: PasteItem(row, true, false); break;
       case TCol0MouseClickAction::mcaDelete: DeleteSelectedItem(); break;
       case TCol0MouseClickAction::mcaNone: break;
     }
   } else if (column == 1) {
-    PasteItem(index, true, false);
+    PasteItem(row, true, false);
   } else if (hit.Details) {
-    Details(index);
+    Details(row);
   } else if (hit.CheckBox) {
-    bool checked = false;
-    L.History.ReadItem(index, [&](const TClipboardData& item) { checked = item.Checked; });
-    L.History.SetChecked(index, !checked);
+    Actions.ToggleCheckedRow(Grid.Rows(), row);
     ::InvalidateRect(Grid.Handle(), nullptr, FALSE);
   }
 }
 
-void TClipboardForm::GridEnter(int row) { PasteItem(L.History.ClpHigh() - row, true, false); }
+void TClipboardForm::GridEnter(int row) { PasteItem(row, true, false); }
 
 void TClipboardForm::GridDigit(int digit) {
-  const int high = L.History.ClpHigh();
-  if (digit <= high) PasteItem(high - digit, true, false);
+  if (Grid.Rows().IdAt(digit)) PasteItem(digit, true, false);
 }
 
 void TClipboardForm::GridLetter(wchar_t letter) {
@@ -350,9 +343,9 @@ void TClipboardForm::GridLetter(wchar_t letter) {
   ::SendMessageW(Search, EM_SETSEL, text.size(), text.size());
 }
 
-void TClipboardForm::Details(int index) {
+void TClipboardForm::Details(int row) {
   bool picture = false, text = false;
-  L.History.ReadRow(index, [&](const TClipboardData& item, const TClipboardHistory::TItemView& view) {
+  ReadGridRow(L.History, Grid.Rows(), row, [&](const TClipboardData& item, const TClipboardHistory::TItemView& view) {
     if (view.Preview.Kind == TItemPreview::TKind::Picture) {
       const std::vector<uint8_t>& dib = item.Items[static_cast<size_t>(view.Preview.DibFormat)].Data;
       std::optional<TDibPicture> p = DibToBitmap(dib);
@@ -421,12 +414,10 @@ void TClipboardForm::SearchChange(TSearchFrom from) {
     const bool findChecked = ::SendMessageW(FindChecked, BM_GETCHECK, 0, 0) == BST_CHECKED;
     if (from == TSearchFrom::CheckBox && !findChecked) from = TSearchFrom::TextChange;
     if (from != TSearchFrom::TextChange || ::GetFocus() == FindChecked) ::SetFocus(Grid.Handle());
-    const int high = L.History.ClpHigh();
     TSearchOutcome outcome = SearchRows(
         Grid.RowCount(), Grid.SelectedRow(), from, needle.empty(), findChecked, wasRed, [&](int row) {
           bool match = false;
-          if (row > high) return false;
-          L.History.ReadRow(high - row, [&](const TClipboardData& item, const TClipboardHistory::TItemView& view) {
+          ReadGridRow(L.History, Grid.Rows(), row, [&](const TClipboardData& item, const TClipboardHistory::TItemView& view) {
             match = ItemMatches(item, view.Preview, needle, findChecked, L.Ansi, Fold);
           });
           return match;
@@ -448,7 +439,7 @@ void TClipboardForm::SearchChange(TSearchFrom from) {
 bool TClipboardForm::SearchKey(WPARAM key) {
   if (ModifierHeld()) return false;
   switch (key) {
-    case VK_RETURN: PasteItem(L.History.ClpHigh() - Grid.SelectedRow(), true, false); return true;
+    case VK_RETURN: PasteItem(Grid.SelectedRow(), true, false); return true;
     case VK_ESCAPE: Close(); return true;
     case VK_PRIOR:
     case VK_NEXT:
@@ -532,7 +523,7 @@ LRESULT TClipboardForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_TIMER:
       if (wParam == QuickPasteTimer) {
         ::KillTimer(Handle(), QuickPasteTimer);
-        L.Keeper.SetClipboardItem(L.History.ClpHigh());
+        L.Keeper.SetClipboardTop();
         return 0;
       }
       break;

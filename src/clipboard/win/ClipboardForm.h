@@ -8,6 +8,7 @@
 #include "base/ConfigState.h"
 #include "base/Settings.h"
 #include "base/SharedState.h"
+#include "clipboard/ClipboardActions.h"
 #include "clipboard/ClipboardHistory.h"
 #include "clipboard/ClipboardKeeper.h"
 #include "clipboard/ClipboardSearch.h"
@@ -56,7 +57,8 @@ class TClipboardForm : public TWindowBase, private ClipboardGridOwner {
     Settings& Cfg;  // the two geometries live there
   };
 
-  explicit TClipboardForm(const Links& links) : L(links), Grid(links.History, *this) {}
+  explicit TClipboardForm(const Links& links)
+      : L(links), Grid(links.History, *this), Port(links.Keeper), Actions(links.History, Port) {}
   ~TClipboardForm() override { Destroy(); }
 
   bool Create(HINSTANCE instance, HMODULE resources);
@@ -81,11 +83,11 @@ class TClipboardForm : public TWindowBase, private ClipboardGridOwner {
   TSearchColour SearchColour() const { return Colour; }
   const TPasteTarget& Target() const { return PasteTarget; }
 
-  // The actions.
-  void PasteItem(int index, bool moveToTop, bool noPaste);
+  // The actions, on the item a row of the grid shows (0 = newest) when it is still there.
+  void PasteItem(int row, bool moveToTop, bool noPaste);
   void DeleteSelectedItem();
   void SortClick();
-  void Details(int index);
+  void Details(int row);
   void BackToList();
 
  protected:
@@ -115,9 +117,21 @@ class TClipboardForm : public TWindowBase, private ClipboardGridOwner {
   static LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                       DWORD_PTR self) noexcept;
 
+  // The actions' way to the user and the clipboard.
+  struct TActionsPort final : ClipboardActionsPort {
+    explicit TActionsPort(TClipboardKeeper& keeper) : Keeper(keeper) {}
+    bool ConfirmDeleteChecked() override;
+    void PutOnClipboard(uint64_t id) override { Keeper.SetClipboardItemById(id); }
+    void PutNewestOnClipboard() override { Keeper.SetClipboardTop(); }
+    TClipboardKeeper& Keeper;
+    bool Asked = false;
+  };
+
   Links L;
   TSystemTextFold Fold;
   TClipboardGridView Grid;
+  TActionsPort Port;
+  TClipboardActions Actions;
   TZoomView ZoomImage;
   THints Hints;
   HWND MemoEdit = nullptr;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "clipboard/ClipboardPicture.h"
 #include "clipboard/win/ClipboardSystemWin.h"
 #include "clipboard/win/ClipboardThumbnail.h"
 #include "common/Rounding.h"
@@ -21,7 +22,9 @@ constexpr COLORREF SelectionGrey = RGB(128, 128, 128);
 constexpr COLORREF GridLineColour = RGB(220, 220, 220);
 // More of a line than any screen can show is never handed to the text call.
 constexpr size_t MaxDrawnChars = 2048;
-constexpr size_t MaxThumbs = 64;
+constexpr COLORREF PlaceholderGrey = RGB(200, 200, 200);
+// The grid's own: a thumbnail is ready (wParam: the item's number).
+constexpr UINT ThumbReadyMessage = WM_USER + 10;
 
 // The grid font's measures, through the paint DC.
 struct TDcMeasure final : TextMeasurePort {
@@ -83,6 +86,7 @@ bool TClipboardGridView::Create(HINSTANCE instance, HMODULE resources, HWND pare
                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Arial"));
   IconModule = resources;  // the icons are loaded by the first paint: the window may never show
   Hints->Add(Handle(), L"");
+  Thumbs.SetNotify(Handle(), ThumbReadyMessage);
   Refresh();
   return true;
 }
@@ -98,38 +102,37 @@ void TClipboardGridView::LoadIcons(HMODULE resources) {
 }
 
 void TClipboardGridView::WindowGone() {
-  Thumbs.clear();
+  Thumbs.SetNotify(nullptr, 0);
+  Thumbs.Clear();
   for (TOwnedBitmap& icon : Icons) icon.Reset();
   IconsLoaded = false;
 }
 
 void TClipboardGridView::Refresh() {
-  Rows = std::max(1, History.ClpHigh() + 1);
-  Selected = std::clamp(Selected, 0, Rows - 1);
-  DropGoneThumbs();
+  Shown.Reload(History);
+  Selected = std::clamp(Selected, 0, Shown.Count() - 1);
+  // The window is only ever hidden: without this, the thumbnail of every picture the history
+  // let go of would stay for as long as Pelorin runs.
+  Thumbs.Keep(History.ItemIds());
   if (Handle() == nullptr) return;
   Layout();
   ScrollTo(TopRow);
   ::InvalidateRect(Handle(), nullptr, FALSE);
 }
 
-void TClipboardGridView::DropGoneThumbs() {
-  // The window is only ever hidden: without this, the thumbnail of every picture the history
-  // let go of would stay until the cache happened to fill.
-  if (Thumbs.empty()) return;
-  const std::vector<uint64_t> ids = History.ItemIds();
-  std::erase_if(Thumbs, [&](const auto& thumb) { return std::find(ids.begin(), ids.end(), thumb.first) == ids.end(); });
+void TClipboardGridView::ThumbReady(uint64_t id) {
+  std::optional<int> row = Shown.RowOf(id);
+  if (!row || *row < TopRow || *row > TopRow + VisibleRows()) return;
+  RECT r{0, (*row - TopRow) * RowPixels, Cols.Col0 + Cols.Col1 + Cols.Col2, (*row - TopRow + 1) * RowPixels};
+  ::InvalidateRect(Handle(), &r, FALSE);
 }
 
 void TClipboardGridView::Layout() {
   RECT client{};
   ::GetClientRect(Handle(), &client);
   Cols = GridColumnWidths(client.right, PixelsScale());
-  TSize limit = ThumbnailLimit(Cols.Col1, RowPixels);
-  if (!(limit == ThumbLimit)) {
-    Thumbs.clear();  // made for another column width
-    ThumbLimit = limit;
-  }
+  // A thumbnail already made keeps its size: a width change scales nothing again.
+  ThumbLimit = ThumbnailLimit(Cols.Col1, RowPixels);
 }
 
 int TClipboardGridView::VisibleRows() const {
@@ -143,21 +146,21 @@ void TClipboardGridView::SetScrollBar() {
   info.cbSize = sizeof(info);
   info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
   info.nMin = 0;
-  info.nMax = Rows - 1;
+  info.nMax = Shown.Count() - 1;
   info.nPage = static_cast<UINT>(VisibleRows());
   info.nPos = TopRow;
   ::SetScrollInfo(Handle(), SB_VERT, &info, TRUE);
 }
 
 void TClipboardGridView::ScrollTo(int topRow) {
-  int top = std::clamp(topRow, 0, std::max(0, Rows - VisibleRows()));
+  int top = std::clamp(topRow, 0, std::max(0, Shown.Count() - VisibleRows()));
   if (top != TopRow) ::InvalidateRect(Handle(), nullptr, FALSE);
   TopRow = top;
   SetScrollBar();
 }
 
 void TClipboardGridView::Select(int row) {
-  Selected = std::clamp(row, 0, Rows - 1);
+  Selected = std::clamp(row, 0, Shown.Count() - 1);
   if (Selected < TopRow)
     ScrollTo(Selected);
   else if (Selected >= TopRow + VisibleRows())
@@ -182,7 +185,7 @@ bool TClipboardGridView::CellAt(int x, int y, int& row, int& column, TBox& cell)
   if (y < 0 || x < 0) return false;
   row = TopRow + y / RowPixels;
   column = x < Cols.Col0 ? 0 : x < Cols.Col0 + Cols.Col1 ? 1 : x < Cols.Col0 + Cols.Col1 + Cols.Col2 ? 2 : -1;
-  if (column < 0 || row >= Rows) return false;
+  if (column < 0 || row >= Shown.Count()) return false;
   cell = Cell(row, column, (row - TopRow) * RowPixels);
   return true;
 }
@@ -199,46 +202,40 @@ void TClipboardGridView::DrawIcon(HDC dc, int index, const TBox& square) {
                SRCCOPY);
 }
 
-HBITMAP TClipboardGridView::Thumbnail(uint64_t id, const TClipboardData& item, const TItemPreview& preview,
-                                      TSize& size) {
-  auto found = Thumbs.find(id);
-  if (found == Thumbs.end()) {
-    if (Thumbs.size() >= MaxThumbs) Thumbs.clear();  // made again for the rows in view
-    TThumb thumb;
-    const std::vector<uint8_t>& dib = item.Items[static_cast<size_t>(preview.DibFormat)].Data;
-    thumb.Bitmap = MakeThumbnail(dib, ThumbLimit.Width, ThumbLimit.Height);
-    BITMAP info{};
-    if (thumb.Bitmap && ::GetObjectW(thumb.Bitmap.Get(), sizeof(info), &info) == sizeof(info))
-      thumb.Size = {info.bmWidth, std::abs(info.bmHeight)};
-    found = Thumbs.emplace(id, std::move(thumb)).first;
-  }
-  size = found->second.Size;
-  return found->second.Bitmap.Get();
-}
-
 void TClipboardGridView::PaintRow(HDC dc, int row, int top) {
-  const int high = History.ClpHigh();
-  if (row > high) return;
   const double scale = PixelsScale();
   const bool selected = row == Selected;
   ::SetBkMode(dc, TRANSPARENT);
-  History.ReadRow(high - row, [&](const TClipboardData& item, const TClipboardHistory::TItemView& view) {
+  // An item that left since the last refresh leaves its row blank until the refresh comes.
+  ReadGridRow(History, Shown, row, [&](const TClipboardData& item, const TClipboardHistory::TItemView& view) {
     // Column 1: the content, then the date over its bottom right.
     const TBox content = Cell(row, 1, top);
     const TItemPreview& preview = view.Preview;
     const TBox iconSquare = ContentIconSquare(content);
     if (preview.Kind == TItemPreview::TKind::Picture) {
-      TSize size;
-      HBITMAP thumb = Thumbnail(view.Id, item, preview, size);
       DrawIcon(dc, IconPicture, iconSquare);
-      if (thumb != nullptr) {
-        TOwnedDc source(::CreateCompatibleDC(dc));
-        TSelected picture(source.Get(), thumb);
-        RECT clip = ToRect(content);
-        TOwnedGdi<HRGN> region(::CreateRectRgnIndirect(&clip));
-        ::SelectClipRgn(dc, region.Get());
-        ::BitBlt(dc, ThumbnailLeft(content), content.Top + 3, size.Width, size.Height, source.Get(), 0, 0, SRCCOPY);
-        ::SelectClipRgn(dc, nullptr);
+      HBITMAP thumb = nullptr;
+      TSize size;
+      if (Thumbs.Find(view.Id, thumb, size)) {
+        if (thumb != nullptr) {
+          TOwnedDc source(::CreateCompatibleDC(dc));
+          TSelected picture(source.Get(), thumb);
+          RECT clip = ToRect(content);
+          TOwnedGdi<HRGN> region(::CreateRectRgnIndirect(&clip));
+          ::SelectClipRgn(dc, region.Get());
+          ::BitBlt(dc, ThumbnailLeft(content), content.Top + 3, size.Width, size.Height, source.Get(), 0, 0, SRCCOPY);
+          ::SelectClipRgn(dc, nullptr);
+        }
+      } else {
+        // Not made yet: a frame where it will be, and the row is painted again when it is.
+        Thumbs.Request(view.Id, ThumbLimit);
+        if (std::optional<TFitBox> box =
+                FitBitmap(preview.PictureWidth, preview.PictureHeight, ThumbLimit.Width, ThumbLimit.Height)) {
+          RECT frame{ThumbnailLeft(content), content.Top + 3, ThumbnailLeft(content) + box->Width,
+                     content.Top + 3 + box->Height};
+          TOwnedGdi<HBRUSH> grey(::CreateSolidBrush(PlaceholderGrey));
+          ::FrameRect(dc, &frame, grey.Get());
+        }
       }
     } else if (preview.Kind == TItemPreview::TKind::Unknown) {
       DrawIcon(dc, IconUnknown, iconSquare);
@@ -313,7 +310,7 @@ void TClipboardGridView::Paint(HDC target, const RECT& dirty) {
   TSelected font(dc.Get(), DialogFont());
   ::FillRect(dc.Get(), &client, ::GetSysColorBrush(COLOR_WINDOW));
   const int right = Cols.Col0 + Cols.Col1 + Cols.Col2;
-  for (int row = TopRow, top = 0; row < Rows && top < client.bottom; ++row, top += RowPixels) {
+  for (int row = TopRow, top = 0; row < Shown.Count() && top < client.bottom; ++row, top += RowPixels) {
     if (top + RowPixels <= dirty.top || top >= dirty.bottom) continue;
     PaintRow(dc.Get(), row, top);
   }
@@ -361,7 +358,7 @@ bool TClipboardGridView::KeyDown(WPARAM key) {
     case VK_RETURN: Owner.GridEnter(Selected); return true;
     case VK_ESCAPE: Owner.GridEscape(); return true;
     case VK_HOME: Select(0); return true;
-    case VK_END: Select(Rows - 1); return true;
+    case VK_END: Select(Shown.Count() - 1); return true;
     case VK_DELETE: Owner.GridDelete(Selected); return true;
     case VK_UP: Select(Selected - 1); return true;
     case VK_DOWN: Select(Selected + 1); return true;
@@ -391,6 +388,9 @@ LRESULT TClipboardGridView::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
     }
     case WM_ERASEBKGND:
       return 1;
+    case ThumbReadyMessage:
+      ThumbReady(static_cast<uint64_t>(wParam));
+      return 0;
     case WM_SIZE:
       Layout();
       ScrollTo(TopRow);
@@ -410,7 +410,7 @@ LRESULT TClipboardGridView::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
         case SB_THUMBTRACK:
         case SB_THUMBPOSITION: top = info.nTrackPos; break;
         case SB_TOP: top = 0; break;
-        case SB_BOTTOM: top = Rows; break;
+        case SB_BOTTOM: top = Shown.Count(); break;
         default: break;
       }
       ScrollTo(top);

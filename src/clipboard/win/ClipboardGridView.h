@@ -3,11 +3,12 @@
 
 #include <array>
 #include <cstdint>
-#include <map>
 #include <string>
 
+#include "clipboard/ClipboardActions.h"
 #include "clipboard/ClipboardGrid.h"
 #include "clipboard/ClipboardHistory.h"
+#include "clipboard/win/ClipboardThumbnail.h"
 #include "common/win/Hints.h"
 #include "common/win/Owned.h"
 #include "common/win/WindowBase.h"
@@ -30,20 +31,24 @@ struct ClipboardGridOwner {
 // The Clipboard Manager's list: one row per history item, newest first, three columns drawn
 // by the grid geometry, a vertical scroll bar, the selected row framed, hints that follow the
 // mouse over the squares. It reads the history under its lock while painting, and draws only
-// the visible rows from what each item keeps ready (its preview, a thumbnail made once), so a
-// paint costs the same whatever the items hold. GUI thread.
+// the visible rows from what each item keeps ready (its preview, a thumbnail made once on a
+// thread of its own when its row is first drawn; a placeholder until then), so a paint costs
+// the same whatever the items hold. GUI thread.
 class TClipboardGridView : public TWindowBase {
  public:
   static constexpr wchar_t WindowClass[] = L"PelorinClipboardGrid";
 
-  TClipboardGridView(const TClipboardHistory& history, ClipboardGridOwner& owner) : History(history), Owner(owner) {}
+  TClipboardGridView(const TClipboardHistory& history, ClipboardGridOwner& owner)
+      : History(history), Owner(owner), Thumbs(history) {}
   ~TClipboardGridView() override { Destroy(); }
 
   bool Create(HINSTANCE instance, HMODULE resources, HWND parent, int id, THints& hints);
 
   // The history changed: the row count follows it (at least one row), and the grid repaints.
   void Refresh();
-  int RowCount() const { return Rows; }
+  int RowCount() const { return Shown.Count(); }
+  // The items of the rows as the grid last heard of them.
+  const TGridRows& Rows() const { return Shown; }
   int SelectedRow() const { return Selected; }
   // Selects a row (clamped) and scrolls it into view.
   void Select(int row);
@@ -51,6 +56,7 @@ class TClipboardGridView : public TWindowBase {
   TGridColumns Columns() const { return Cols; }
   // The screen rectangle of one cell, for tests that click it.
   RECT CellScreenRect(int row, int column) const;
+  TThumbnailCache& Thumbnails() { return Thumbs; }
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -61,9 +67,7 @@ class TClipboardGridView : public TWindowBase {
   void Paint(HDC dc, const RECT& dirty);
   void PaintRow(HDC dc, int row, int top);
   void DrawIcon(HDC dc, int index, const TBox& square);
-  HBITMAP Thumbnail(uint64_t id, const TClipboardData& item, const TItemPreview& preview, TSize& size);
-  // Frees the thumbnails of items no longer in the history.
-  void DropGoneThumbs();
+  void ThumbReady(uint64_t id);
   TBox Cell(int row, int column, int top) const;
   bool CellAt(int x, int y, int& row, int& column, TBox& cell) const;
   void MouseMove(int x, int y);
@@ -77,7 +81,7 @@ class TClipboardGridView : public TWindowBase {
   const TClipboardHistory& History;
   ClipboardGridOwner& Owner;
   THints* Hints = nullptr;
-  int Rows = 1;
+  TGridRows Shown;
   int Selected = 0;
   int TopRow = 0;
   int RowPixels = 75;
@@ -88,12 +92,8 @@ class TClipboardGridView : public TWindowBase {
   std::array<TOwnedBitmap, 8> Icons;
   HMODULE IconModule = nullptr;
   bool IconsLoaded = false;
-  // Thumbnails by item number, for the column width they were made for.
-  struct TThumb {
-    TOwnedBitmap Bitmap;
-    TSize Size;
-  };
-  std::map<uint64_t, TThumb> Thumbs;
+  // Made for the column width of the moment they were asked for, and kept at that size.
+  TThumbnailCache Thumbs;
   TSize ThumbLimit;
 };
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -114,6 +115,63 @@ TEST(DibToBitmap, RefusesBlocksThatAreNoPicture) {
   };
   for (const Case& c : cases) EXPECT_FALSE(DibToBitmap(Dib(c.Fields, c.Tail))) << c.Name;
   for (size_t n : {0, 1, 20, 39}) EXPECT_FALSE(DibToBitmap(std::vector<uint8_t>(n, 40))) << n << " bytes";
+}
+
+// How many bytes GDI takes as the BITMAPINFO of a header: the header, three masks for
+// BI_BITFIELDS, then biClrUsed colour entries (the full palette up to 8 bits when 0).
+size_t GdiInfoBytes(const std::vector<uint8_t>& info) {
+  auto u32 = [&](size_t at) {
+    return uint32_t{info.at(at)} | uint32_t{info.at(at + 1)} << 8 | uint32_t{info.at(at + 2)} << 16 |
+           uint32_t{info.at(at + 3)} << 24;
+  };
+  const uint32_t bits = info.at(14), compression = u32(16), used = u32(32);
+  size_t colours = used != 0 ? used : bits <= 8 ? size_t{1} << bits : 0;
+  return u32(0) + (compression == 3 ? 12 : 0) + 4 * colours;
+}
+
+TEST(DibInfoBlock, HoldsAllThatGdiReadsAndPointsAtThePixels) {
+  struct Case {
+    const char* Name;
+    DibFields Fields;
+    size_t Masks;    // mask bytes the block holds after the header
+    size_t Colours;  // colour entries after them
+    size_t InfoBytes, PixelsAt;
+  };
+  const Case cases[] = {
+      {"bit fields with a colour table", {4, 2, 1, 32, 3, 0, 3}, 12, 3, 64, 64},
+      {"bit fields with a full table of 16 bits", {4, 2, 1, 16, 3, 0, 40}, 12, 40, 212, 212},
+      {"bit fields, no table", {4, 2, 1, 16, 3, 0, 0}, 12, 0, 52, 52},
+      {"bit fields without their masks", {4, 2, 1, 32, 3, 0, 0}, 0, 0, 52, 40},
+      {"8 bits, full palette", {4, 2, 1, 8, 0, 0, 0}, 0, 256, 1064, 1064},
+      {"24 bits, plain", {4, 2, 1, 24, 0, 0, 0}, 0, 0, 40, 40},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const int bits = c.Fields.Bits;
+    const size_t stride = (size_t(c.Fields.Width) * bits + 31) / 32 * 4, pixels = stride * 2;
+    std::vector<uint8_t> data = Dib(c.Fields, c.Masks + 4 * c.Colours + pixels);
+    // Masks, colours and pixels each of their own byte value, to tell where each was taken from.
+    std::fill(data.begin() + 40, data.begin() + 40 + std::ptrdiff_t(c.Masks), 0xAA);
+    std::fill(data.begin() + 40 + std::ptrdiff_t(c.Masks), data.end() - std::ptrdiff_t(pixels), 0xCC);
+    std::fill(data.end() - std::ptrdiff_t(pixels), data.end(), 0x77);
+    std::optional<TDibPicture> p = DibToBitmap(data);
+    ASSERT_TRUE(p);
+    TDibInfo info = DibInfoBlock(data, *p);
+    ASSERT_EQ(info.Info.size(), GdiInfoBytes(info.Info));
+    // Everything GDI reads, read here: under AddressSanitizer a short block is an overflow.
+    std::vector<uint8_t> read(info.Info.data(), info.Info.data() + GdiInfoBytes(info.Info));
+    EXPECT_EQ(read.size(), c.InfoBytes);
+    EXPECT_TRUE(std::equal(read.begin(), read.begin() + 40, data.begin()));
+    const bool bitfields = c.Fields.Compression == 3;
+    const size_t colourAt = 40 + (bitfields ? 12 : 0);
+    if (bitfields) {
+      EXPECT_EQ(read[40], c.Masks ? 0xAA : 0x00) << "the masks";
+    }
+    for (size_t i = colourAt; i < read.size(); ++i) ASSERT_EQ(read[i], 0xCC) << "colour byte " << i;
+    EXPECT_EQ(info.PixelsAt, c.PixelsAt);
+    ASSERT_LE(info.PixelsAt + pixels, data.size());
+    EXPECT_EQ(data[info.PixelsAt], 0x77);
+  }
 }
 
 TEST(FitBitmap, ScaledSizeKeepsTheAspect) {
