@@ -138,6 +138,18 @@ std::optional<size_t> NextMemoryVictim(const std::vector<uint64_t>& sizes, uint6
   return largest;
 }
 
+TClipboardHistory::THeld::THeld(const TClipboardHistory& owner)
+    : Owner(owner), Lock(owner.FLock), Since(std::chrono::steady_clock::now()) {}
+
+TClipboardHistory::THeld::~THeld() {
+  const auto held = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - Since);
+  Lock.unlock();
+  const auto ns = static_cast<uint64_t>(held.count());
+  uint64_t longest = Owner.FLongestHoldNs.load(std::memory_order_relaxed);
+  while (ns > longest && !Owner.FLongestHoldNs.compare_exchange_weak(longest, ns, std::memory_order_relaxed)) {
+  }
+}
+
 TClipboardHistory::TMeta TClipboardHistory::MakeMeta(const TClipboardData& data) const {
   TMeta meta;
   meta.Preview = MakeItemPreview(data, FAnsi);
@@ -177,7 +189,7 @@ TMergeResult TClipboardHistory::AddClipboardData(TClipboardData& snapshot, const
   };
 
   std::vector<TSharedItem> dropped;  // freed after the lock
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   TMergeResult result;
   double time = input.Now;
   bool checked = false;
@@ -250,7 +262,7 @@ void TClipboardHistory::Touch() {
 
 void TClipboardHistory::DeleteClipboardItem(int index) {
   std::vector<TSharedItem> dropped;
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   Delete(index);
   dropped.swap(FDropped);
 }
@@ -297,14 +309,14 @@ void TClipboardHistory::LimitMemory(int maxMemoryMb) {
 
 void TClipboardHistory::CheckUncheckedCount(int maxUnchecked) {
   std::vector<TSharedItem> dropped;
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   LimitCount(maxUnchecked);
   dropped.swap(FDropped);
 }
 
 void TClipboardHistory::CheckUncheckedMemory(int maxMemoryMb) {
   std::vector<TSharedItem> dropped;
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   LimitMemory(maxMemoryMb);
   dropped.swap(FDropped);
 }
@@ -312,7 +324,7 @@ void TClipboardHistory::CheckUncheckedMemory(int maxMemoryMb) {
 bool TClipboardHistory::AppendLoaded(TClipboardData record) {
   TMeta meta = MakeMeta(record);  // decoding the texts needs no lock
   auto shared = std::make_shared<const TClipboardData>(std::move(record));
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   if (FData.size() >= ClpCapacity) return false;
   Push(std::move(shared), std::move(meta));
   return true;
@@ -323,7 +335,7 @@ void TClipboardHistory::PrependLoaded(std::vector<TClipboardData> older) {
   records.reserve(older.size());
   for (TClipboardData& record : older) records.push_back(std::make_shared<const TClipboardData>(std::move(record)));
   std::vector<TSharedItem> dropped;
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   std::vector<TSharedItem> kept;
   for (TSharedItem& record : records) {
     bool there = false;
@@ -349,7 +361,7 @@ void TClipboardHistory::PrependLoaded(std::vector<TClipboardData> older) {
 }
 
 bool TClipboardHistory::MoveToTop(int index) {
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   if (index < 0 || static_cast<size_t>(index) >= FData.size()) throw std::out_of_range("clipboard item index");
   if (static_cast<size_t>(index) + 1 == FData.size()) return false;
   TSharedItem data = FData[static_cast<size_t>(index)];
@@ -362,7 +374,7 @@ bool TClipboardHistory::MoveToTop(int index) {
 }
 
 bool TClipboardHistory::Sort() {
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   if (FData.empty()) return false;
   const uint64_t topBefore = FMeta.back().Id;
   std::vector<size_t> order(FData.size());
@@ -388,14 +400,14 @@ bool TClipboardHistory::Sort() {
 
 void TClipboardHistory::ReadRow(int index,
                                 const std::function<void(const TClipboardData&, const TItemView&)>& read) const {
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   if (index < 0 || static_cast<size_t>(index) >= FData.size()) throw std::out_of_range("clipboard item index");
   const TMeta& meta = FMeta[static_cast<size_t>(index)];
   read(*FData[static_cast<size_t>(index)], TItemView{meta.Id, meta.Preview});
 }
 
 std::vector<uint64_t> TClipboardHistory::ItemIds() const {
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   std::vector<uint64_t> ids;
   ids.reserve(FMeta.size());
   for (const TMeta& meta : FMeta) ids.push_back(meta.Id);
@@ -403,17 +415,17 @@ std::vector<uint64_t> TClipboardHistory::ItemIds() const {
 }
 
 THistorySnapshot TClipboardHistory::Snapshot() const {
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   return {FData, FVersion};
 }
 
 void TClipboardHistory::MarkSaved(uint64_t version) {
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   if (version == FVersion) FChanged = false;
 }
 
 TSharedItem TClipboardHistory::ShareItem(int index) const {
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   if (index < 0 || static_cast<size_t>(index) >= FData.size()) return nullptr;
   return FData[static_cast<size_t>(index)];
 }
@@ -421,7 +433,7 @@ TSharedItem TClipboardHistory::ShareItem(int index) const {
 void TClipboardHistory::SetChecked(int index, bool checked) {
   TSharedItem old;
   {
-    std::lock_guard<std::mutex> lock(FLock);
+    THeld lock(*this);
     if (index < 0 || static_cast<size_t>(index) >= FData.size()) throw std::out_of_range("clipboard item index");
     old = FData[static_cast<size_t>(index)];
     if (old->Checked == checked) return;
@@ -432,7 +444,7 @@ void TClipboardHistory::SetChecked(int index, bool checked) {
   marked->Checked = checked;
   TimeParityFlip(marked->Time);
   std::vector<TSharedItem> dropped;
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   // The item may have moved meanwhile, or left.
   auto at = std::find(FData.begin(), FData.end(), old);
   if (at == FData.end()) return;
@@ -441,17 +453,17 @@ void TClipboardHistory::SetChecked(int index, bool checked) {
 }
 
 int TClipboardHistory::ClpHigh() const {
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   return static_cast<int>(FData.size()) - 1;
 }
 
 bool TClipboardHistory::ClpDataChanged() const {
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   return FChanged;
 }
 
 void TClipboardHistory::SetDataChanged(bool changed) {
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   if (changed)
     Touch();
   else
@@ -459,13 +471,13 @@ void TClipboardHistory::SetDataChanged(bool changed) {
 }
 
 void TClipboardHistory::ReadItem(int index, const std::function<void(const TClipboardData&)>& read) const {
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   if (index < 0 || static_cast<size_t>(index) >= FData.size()) throw std::out_of_range("clipboard item index");
   read(*FData[static_cast<size_t>(index)]);
 }
 
 void TClipboardHistory::ReadAll(const std::function<void(int, const TClipboardData&)>& read) const {
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   for (size_t i = 0; i < FData.size(); ++i) read(static_cast<int>(i), *FData[i]);
 }
 

@@ -1,4 +1,6 @@
 #pragma once
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -120,6 +122,11 @@ class TClipboardHistory {
   // The item at index, to be used with the lock released; null when there is none.
   TSharedItem ShareItem(int index) const;
 
+  // The longest time the lock was held since the last reset, in nanoseconds: what a reader on
+  // the GUI thread (which also runs the hooks) may have had to wait.
+  uint64_t LongestLockHoldNs() const { return FLongestHoldNs.load(std::memory_order_relaxed); }
+  void ResetLockHold() { FLongestHoldNs.store(0, std::memory_order_relaxed); }
+
   // Read access under the lock; index must be 0 .. ClpHigh.
   void ReadItem(int index, const std::function<void(const TClipboardData&)>& read) const;
   void ReadAll(const std::function<void(int, const TClipboardData&)>& read) const;
@@ -133,6 +140,20 @@ class TClipboardHistory {
     TItemPreview Preview;
   };
 
+  // The lock, held for one scope, its time kept.
+  class THeld {
+   public:
+    explicit THeld(const TClipboardHistory& owner);
+    ~THeld();
+    THeld(const THeld&) = delete;
+    THeld& operator=(const THeld&) = delete;
+
+   private:
+    const TClipboardHistory& Owner;
+    std::unique_lock<std::mutex> Lock;
+    std::chrono::steady_clock::time_point Since;
+  };
+
   TMeta MakeMeta(const TClipboardData& data) const;
   void Push(TSharedItem data, TMeta&& meta);
   // Removed items are freed after the lock is released (a large one takes a while).
@@ -143,6 +164,7 @@ class TClipboardHistory {
 
   const AnsiCodePagePort& FAnsi;
   mutable std::mutex FLock;
+  mutable std::atomic<uint64_t> FLongestHoldNs{0};
   // Side by side, index for index: the records alone are what the data file writes.
   std::vector<TSharedItem> FData;
   std::vector<TMeta> FMeta;
