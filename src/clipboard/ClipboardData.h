@@ -35,4 +35,13 @@ struct TClipboardData {
   }
 };
 
+// What one read of the clipboard found. "Empty" and "not captured" are different answers: only
+// a clipboard with no format at all may get a history item back unasked.
+enum class ClipboardReadStatus {
+  Captured,     // the snapshot holds the content
+  Empty,        // the clipboard holds no format at all
+  NotCaptured,  // it holds something the history does not keep (marked by its source, only
+                // handle formats), or it stayed busy
+};
+
 }  // namespace pelorin

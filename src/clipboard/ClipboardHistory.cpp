@@ -6,6 +6,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "clipboard/ClipboardText.h"
 
@@ -137,6 +138,18 @@ std::optional<size_t> NextMemoryVictim(const std::vector<uint64_t>& sizes, uint6
   return largest;
 }
 
+TClipboardHistory::THeld::THeld(const TClipboardHistory& owner)
+    : Owner(owner), Lock(owner.FLock), Since(std::chrono::steady_clock::now()) {}
+
+TClipboardHistory::THeld::~THeld() {
+  const auto held = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - Since);
+  Lock.unlock();
+  const auto ns = static_cast<uint64_t>(held.count());
+  uint64_t longest = Owner.FLongestHoldNs.load(std::memory_order_relaxed);
+  while (ns > longest && !Owner.FLongestHoldNs.compare_exchange_weak(longest, ns, std::memory_order_relaxed)) {
+  }
+}
+
 TClipboardHistory::TMeta TClipboardHistory::MakeMeta(const TClipboardData& data) const {
   TMeta meta;
   meta.Preview = MakeItemPreview(data, FAnsi);
@@ -147,7 +160,7 @@ TClipboardHistory::TMeta TClipboardHistory::MakeMeta(const TClipboardData& data)
   return meta;
 }
 
-void TClipboardHistory::Push(TClipboardData&& data, TMeta&& meta) {
+void TClipboardHistory::Push(TSharedItem data, TMeta&& meta) {
   if (meta.Id == 0) meta.Id = FNextId++;
   FData.push_back(std::move(data));
   FMeta.push_back(std::move(meta));
@@ -156,7 +169,8 @@ void TClipboardHistory::Push(TClipboardData&& data, TMeta&& meta) {
 TMergeResult TClipboardHistory::AddClipboardData(TClipboardData& snapshot, const TMergeInput& input) {
   bool repaired = TextFixUp(snapshot, FAnsi);
   // Everything that reads only the snapshot (decoding its texts) happens before the lock.
-  TClipboardData taken;
+  auto fresh = std::make_shared<TClipboardData>();
+  TClipboardData& taken = *fresh;
   taken.Items = std::move(snapshot.Items);
   snapshot.Items.clear();
   TMeta freshMeta = MakeMeta(taken);
@@ -174,20 +188,22 @@ TMergeResult TClipboardHistory::AddClipboardData(TClipboardData& snapshot, const
     return *keyText;
   };
 
-  std::lock_guard<std::mutex> lock(FLock);
+  std::vector<TSharedItem> dropped;  // freed after the lock
+  THeld lock(*this);
   TMergeResult result;
   double time = input.Now;
   bool checked = false;
   for (size_t i = 0; i < FData.size(); ++i) {
-    const TClipboardData& entry = FData[i];
+    const TClipboardData& entry = *FData[i];
     if (ClipboardDataEqual(taken, entry)) {
       result.Hit = true;
       if (i + 1 != FData.size()) {
-        TClipboardData found = std::move(FData[i]);
+        TSharedItem found = FData[i];
         TMeta foundMeta = std::move(FMeta[i]);
         Delete(static_cast<int>(i));
+        FDropped.pop_back();  // it stays
         Push(std::move(found), std::move(foundMeta));
-        FChanged = true;
+        Touch();
       }
       break;
     }
@@ -221,41 +237,50 @@ TMergeResult TClipboardHistory::AddClipboardData(TClipboardData& snapshot, const
     taken.Time = time;
     taken.Checked = checked;
     if (result.Replaced) TimeParityFlip(taken.Time);
-    Push(std::move(taken), std::move(freshMeta));
+    Push(std::move(fresh), std::move(freshMeta));
     result.Appended = true;
     result.SetClipboardTop = repaired;
-    FChanged = true;
+    Touch();
   }
   LimitMemory(input.MaxMemoryMb);
   result.Count = static_cast<int>(FData.size());
+  dropped.swap(FDropped);
   return result;
 }
 
 void TClipboardHistory::Delete(int index) {
   if (index < 0 || static_cast<size_t>(index) >= FData.size()) throw std::out_of_range("clipboard item index");
+  FDropped.push_back(std::move(FData[static_cast<size_t>(index)]));
   FData.erase(FData.begin() + index);
   FMeta.erase(FMeta.begin() + index);
 }
 
+void TClipboardHistory::Touch() {
+  FChanged = true;
+  ++FVersion;
+}
+
 void TClipboardHistory::DeleteClipboardItem(int index) {
-  std::lock_guard<std::mutex> lock(FLock);
+  std::vector<TSharedItem> dropped;
+  THeld lock(*this);
   Delete(index);
+  dropped.swap(FDropped);
 }
 
 void TClipboardHistory::LimitCount(int maxUnchecked) {
   if (FData.empty()) return;
   const size_t top = FData.size() - 1;
   long count = 0;
-  for (size_t i = 0; i < top; ++i) count += FData[i].Checked ? 0 : 1;
+  for (size_t i = 0; i < top; ++i) count += FData[i]->Checked ? 0 : 1;
   size_t from = 0;
   while (count > maxUnchecked) {
     size_t i = from;
-    while (i < FData.size() - 1 && FData[i].Checked) ++i;
+    while (i < FData.size() - 1 && FData[i]->Checked) ++i;
     if (i >= FData.size() - 1) break;
     Delete(static_cast<int>(i));
     from = i;
     --count;
-    FChanged = true;
+    Touch();
   }
 }
 
@@ -268,7 +293,7 @@ void TClipboardHistory::LimitMemory(int maxMemoryMb) {
   uint64_t total = 0;
   for (size_t i = 0; i + 1 < FData.size(); ++i) {
     index.push_back(i);
-    size.push_back(FData[i].Checked ? 0 : FMeta[i].Size);
+    size.push_back(FData[i]->Checked ? 0 : FMeta[i].Size);
     total += size.back();
   }
   while (std::optional<size_t> chosen = NextMemoryVictim(size, total, limit)) {
@@ -278,38 +303,47 @@ void TClipboardHistory::LimitMemory(int maxMemoryMb) {
     index.erase(index.begin() + static_cast<std::ptrdiff_t>(j));
     size.erase(size.begin() + static_cast<std::ptrdiff_t>(j));
     for (size_t k = j; k < index.size(); ++k) --index[k];
-    FChanged = true;
+    Touch();
   }
 }
 
 void TClipboardHistory::CheckUncheckedCount(int maxUnchecked) {
-  std::lock_guard<std::mutex> lock(FLock);
+  std::vector<TSharedItem> dropped;
+  THeld lock(*this);
   LimitCount(maxUnchecked);
+  dropped.swap(FDropped);
 }
 
 void TClipboardHistory::CheckUncheckedMemory(int maxMemoryMb) {
-  std::lock_guard<std::mutex> lock(FLock);
+  std::vector<TSharedItem> dropped;
+  THeld lock(*this);
   LimitMemory(maxMemoryMb);
+  dropped.swap(FDropped);
 }
 
 bool TClipboardHistory::AppendLoaded(TClipboardData record) {
   TMeta meta = MakeMeta(record);  // decoding the texts needs no lock
-  std::lock_guard<std::mutex> lock(FLock);
+  auto shared = std::make_shared<const TClipboardData>(std::move(record));
+  THeld lock(*this);
   if (FData.size() >= ClpCapacity) return false;
-  Push(std::move(record), std::move(meta));
+  Push(std::move(shared), std::move(meta));
   return true;
 }
 
 void TClipboardHistory::PrependLoaded(std::vector<TClipboardData> older) {
-  std::lock_guard<std::mutex> lock(FLock);
-  std::vector<TClipboardData> kept;
-  for (TClipboardData& record : older) {
+  std::vector<TSharedItem> records;
+  records.reserve(older.size());
+  for (TClipboardData& record : older) records.push_back(std::make_shared<const TClipboardData>(std::move(record)));
+  std::vector<TSharedItem> dropped;
+  THeld lock(*this);
+  std::vector<TSharedItem> kept;
+  for (TSharedItem& record : records) {
     bool there = false;
-    for (TClipboardData& item : FData) {
-      if (!ClipboardDataEqual(record, item)) continue;
-      // As for a copy of a stored content: the item keeps when it was first copied and its mark.
-      item.Time = record.Time;
-      item.Checked = record.Checked;
+    for (TSharedItem& item : FData) {
+      if (!ClipboardDataEqual(*record, *item)) continue;
+      // As for a copy of a stored content: the item keeps when it was first copied and its
+      // mark. The stored record has the same bytes and just that time and mark.
+      dropped.push_back(std::exchange(item, std::move(record)));
       there = true;
       break;
     }
@@ -317,39 +351,40 @@ void TClipboardHistory::PrependLoaded(std::vector<TClipboardData> older) {
   }
   size_t room = ClpCapacity - std::min(FData.size(), size_t(ClpCapacity));
   if (kept.size() > room) kept.erase(kept.begin(), kept.end() - static_cast<std::ptrdiff_t>(room));
-  FChanged = true;
+  Touch();
   if (kept.empty()) return;
   std::vector<TMeta> metas;
-  for (const TClipboardData& record : kept) metas.push_back(MakeMeta(record));
+  for (const TSharedItem& record : kept) metas.push_back(MakeMeta(*record));
   for (TMeta& meta : metas) meta.Id = FNextId++;
   FData.insert(FData.begin(), std::make_move_iterator(kept.begin()), std::make_move_iterator(kept.end()));
   FMeta.insert(FMeta.begin(), std::make_move_iterator(metas.begin()), std::make_move_iterator(metas.end()));
 }
 
 bool TClipboardHistory::MoveToTop(int index) {
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   if (index < 0 || static_cast<size_t>(index) >= FData.size()) throw std::out_of_range("clipboard item index");
   if (static_cast<size_t>(index) + 1 == FData.size()) return false;
-  TClipboardData data = std::move(FData[static_cast<size_t>(index)]);
+  TSharedItem data = FData[static_cast<size_t>(index)];
   TMeta meta = std::move(FMeta[static_cast<size_t>(index)]);
   Delete(index);
+  FDropped.pop_back();  // it stays
   Push(std::move(data), std::move(meta));
-  FChanged = true;
+  Touch();
   return true;
 }
 
 bool TClipboardHistory::Sort() {
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   if (FData.empty()) return false;
   const uint64_t topBefore = FMeta.back().Id;
   std::vector<size_t> order(FData.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
   // Checked first, then by time; equal keys keep their order.
   std::stable_sort(order.begin(), order.end(), [this](size_t a, size_t b) {
-    if (FData[a].Checked != FData[b].Checked) return FData[a].Checked;
-    return FData[a].Time < FData[b].Time;
+    if (FData[a]->Checked != FData[b]->Checked) return FData[a]->Checked;
+    return FData[a]->Time < FData[b]->Time;
   });
-  std::vector<TClipboardData> data;
+  std::vector<TSharedItem> data;
   std::vector<TMeta> metas;
   data.reserve(order.size());
   metas.reserve(order.size());
@@ -359,67 +394,91 @@ bool TClipboardHistory::Sort() {
   }
   FData = std::move(data);
   FMeta = std::move(metas);
-  FChanged = true;
+  Touch();
   return FMeta.back().Id != topBefore;
 }
 
 void TClipboardHistory::ReadRow(int index,
                                 const std::function<void(const TClipboardData&, const TItemView&)>& read) const {
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   if (index < 0 || static_cast<size_t>(index) >= FData.size()) throw std::out_of_range("clipboard item index");
   const TMeta& meta = FMeta[static_cast<size_t>(index)];
-  read(FData[static_cast<size_t>(index)], TItemView{meta.Id, meta.Preview});
+  read(*FData[static_cast<size_t>(index)], TItemView{meta.Id, meta.Preview});
 }
 
 std::vector<uint64_t> TClipboardHistory::ItemIds() const {
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   std::vector<uint64_t> ids;
   ids.reserve(FMeta.size());
   for (const TMeta& meta : FMeta) ids.push_back(meta.Id);
   return ids;
 }
 
-bool TClipboardHistory::Save(const std::function<bool(std::span<const TClipboardData>)>& save) {
-  std::lock_guard<std::mutex> lock(FLock);
-  if (!save(FData)) return false;
-  FChanged = false;
-  return true;
+THistorySnapshot TClipboardHistory::Snapshot() const {
+  THeld lock(*this);
+  return {FData, FVersion};
+}
+
+void TClipboardHistory::MarkSaved(uint64_t version) {
+  THeld lock(*this);
+  if (version == FVersion) FChanged = false;
+}
+
+TSharedItem TClipboardHistory::ShareItem(int index) const {
+  THeld lock(*this);
+  if (index < 0 || static_cast<size_t>(index) >= FData.size()) return nullptr;
+  return FData[static_cast<size_t>(index)];
 }
 
 void TClipboardHistory::SetChecked(int index, bool checked) {
-  std::lock_guard<std::mutex> lock(FLock);
-  if (index < 0 || static_cast<size_t>(index) >= FData.size()) throw std::out_of_range("clipboard item index");
-  TClipboardData& data = FData[static_cast<size_t>(index)];
-  if (data.Checked == checked) return;
-  data.Checked = checked;
-  TimeParityFlip(data.Time);
-  FChanged = true;
+  TSharedItem old;
+  {
+    THeld lock(*this);
+    if (index < 0 || static_cast<size_t>(index) >= FData.size()) throw std::out_of_range("clipboard item index");
+    old = FData[static_cast<size_t>(index)];
+    if (old->Checked == checked) return;
+  }
+  // A save or a clipboard write may be reading the item: the new mark goes into a copy, made
+  // with the lock released.
+  auto marked = std::make_shared<TClipboardData>(*old);
+  marked->Checked = checked;
+  TimeParityFlip(marked->Time);
+  std::vector<TSharedItem> dropped;
+  THeld lock(*this);
+  // The item may have moved meanwhile, or left.
+  auto at = std::find(FData.begin(), FData.end(), old);
+  if (at == FData.end()) return;
+  dropped.push_back(std::exchange(*at, std::move(marked)));
+  Touch();
 }
 
 int TClipboardHistory::ClpHigh() const {
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   return static_cast<int>(FData.size()) - 1;
 }
 
 bool TClipboardHistory::ClpDataChanged() const {
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   return FChanged;
 }
 
 void TClipboardHistory::SetDataChanged(bool changed) {
-  std::lock_guard<std::mutex> lock(FLock);
-  FChanged = changed;
+  THeld lock(*this);
+  if (changed)
+    Touch();
+  else
+    FChanged = false;
 }
 
 void TClipboardHistory::ReadItem(int index, const std::function<void(const TClipboardData&)>& read) const {
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   if (index < 0 || static_cast<size_t>(index) >= FData.size()) throw std::out_of_range("clipboard item index");
-  read(FData[static_cast<size_t>(index)]);
+  read(*FData[static_cast<size_t>(index)]);
 }
 
 void TClipboardHistory::ReadAll(const std::function<void(int, const TClipboardData&)>& read) const {
-  std::lock_guard<std::mutex> lock(FLock);
-  for (size_t i = 0; i < FData.size(); ++i) read(static_cast<int>(i), FData[i]);
+  THeld lock(*this);
+  for (size_t i = 0; i < FData.size(); ++i) read(static_cast<int>(i), *FData[i]);
 }
 
 std::optional<int> TClipboardHistory::IndexOfId(uint64_t id) const {

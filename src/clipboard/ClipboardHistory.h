@@ -1,6 +1,9 @@
 #pragma once
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -53,9 +56,21 @@ struct TMergeResult {
   int Count = 0;               // items after the merge (the grid's row count)
 };
 
+// One history item, shared: an item never changes once it is in the history (a new check mark
+// makes a new item), so a holder may read it with no lock, for as long as it likes.
+using TSharedItem = std::shared_ptr<const TClipboardData>;
+
+// Every item at one moment, oldest first, and the version of the history they are.
+struct THistorySnapshot {
+  std::vector<TSharedItem> Items;
+  uint64_t Version = 0;
+};
+
 // The clipboard history: up to 500 items, index 0 the oldest, the newest (the content the
-// clipboard holds) last. Every public operation takes the one lock; records are reachable only
-// through the callbacks below, which run under it (they must not call back into the history).
+// clipboard holds) last. Every public operation takes the one lock, briefly: long work (a file
+// save, a clipboard write) takes shared items and does it after the lock is released. The read
+// callbacks below run under the lock (they must be short and must not call back into the
+// history).
 class TClipboardHistory {
  public:
   explicit TClipboardHistory(const AnsiCodePagePort& ansi) : FAnsi(ansi) {}
@@ -99,9 +114,18 @@ class TClipboardHistory {
   // The numbers of every item now in the history, oldest first, read under one lock.
   std::vector<uint64_t> ItemIds() const;
 
-  // Runs save over every record, oldest first, under the lock; its success clears the changed
-  // flag. Nothing can change the history meanwhile.
-  bool Save(const std::function<bool(std::span<const TClipboardData>)>& save);
+  // Every item as it is now, for a save that runs with the lock released.
+  THistorySnapshot Snapshot() const;
+  // The save of the snapshot of that version is on the disk: the changed flag is cleared unless
+  // something changed since the snapshot was taken.
+  void MarkSaved(uint64_t version);
+  // The item at index, to be used with the lock released; null when there is none.
+  TSharedItem ShareItem(int index) const;
+
+  // The longest time the lock was held since the last reset, in nanoseconds: what a reader on
+  // the GUI thread (which also runs the hooks) may have had to wait.
+  uint64_t LongestLockHoldNs() const { return FLongestHoldNs.load(std::memory_order_relaxed); }
+  void ResetLockHold() { FLongestHoldNs.store(0, std::memory_order_relaxed); }
 
   // Read access under the lock; index must be 0 .. ClpHigh.
   void ReadItem(int index, const std::function<void(const TClipboardData&)>& read) const;
@@ -132,19 +156,38 @@ class TClipboardHistory {
     TItemPreview Preview;
   };
 
+  // The lock, held for one scope, its time kept.
+  class THeld {
+   public:
+    explicit THeld(const TClipboardHistory& owner);
+    ~THeld();
+    THeld(const THeld&) = delete;
+    THeld& operator=(const THeld&) = delete;
+
+   private:
+    const TClipboardHistory& Owner;
+    std::unique_lock<std::mutex> Lock;
+    std::chrono::steady_clock::time_point Since;
+  };
+
   TMeta MakeMeta(const TClipboardData& data) const;
-  void Push(TClipboardData&& data, TMeta&& meta);
+  void Push(TSharedItem data, TMeta&& meta);
+  // Removed items are freed after the lock is released (a large one takes a while).
   void Delete(int index);
+  void Touch();
   void LimitCount(int maxUnchecked);
   void LimitMemory(int maxMemoryMb);
   std::optional<int> FindId(uint64_t id) const;  // under the lock
 
   const AnsiCodePagePort& FAnsi;
   mutable std::mutex FLock;
+  mutable std::atomic<uint64_t> FLongestHoldNs{0};
   // Side by side, index for index: the records alone are what the data file writes.
-  std::vector<TClipboardData> FData;
+  std::vector<TSharedItem> FData;
   std::vector<TMeta> FMeta;
+  std::vector<TSharedItem> FDropped;
   bool FChanged = false;
+  uint64_t FVersion = 0;
   uint64_t FNextId = 1;
 };
 

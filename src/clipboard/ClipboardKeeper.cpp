@@ -35,16 +35,19 @@ void TClipboardKeeper::StartLoad() {
     LoadFile(true);
   }
   TClipboardData snapshot;
+  ClipboardReadStatus read;
   {
     std::lock_guard<std::mutex> lock(ClipboardLock);
-    L.System.ReadClipboard(snapshot);
+    read = L.System.ReadClipboard(snapshot);
   }
-  if (!snapshot.Items.empty()) {
+  if (read == ClipboardReadStatus::Captured && !snapshot.Items.empty()) {
     TMergeResult merged =
         L.History.AddClipboardData(snapshot, {L.System.Now(), options.MaxUnchecked, options.MaxMemoryMb});
     if (merged.SetClipboardTop) SetClipboardItem(merged.Count - 1);
-  } else if (int high = L.History.ClpHigh(); high >= 0) {
-    // An empty clipboard gets the newest item back: the top item is what the clipboard holds.
+  } else if (int high = L.History.ClpHigh(); read == ClipboardReadStatus::Empty && high >= 0) {
+    // Only a truly empty clipboard gets the newest item back. A content that is not kept (a
+    // password, a picture only a handle holds) or a clipboard that stayed busy is the user's:
+    // the next paste must give what they copied.
     SetClipboardItem(high);
   }
   ApplyLimits();
@@ -98,9 +101,7 @@ bool TClipboardKeeper::LoadFile(bool atStart) {
   }
   if (loaded.Status == ClpLoadStatus::Damaged) {
     // Cut the file to what was read, whatever the option says: it must not stay damaged.
-    L.History.Save([this](std::span<const TClipboardData> history) {
-      return SaveClipboardFile(L.Files, L.ClpPath, history, Stored);
-    });
+    SaveSnapshot();
     L.System.DamagedFileLoaded();
   }
   return true;
@@ -109,9 +110,16 @@ bool TClipboardKeeper::LoadFile(bool atStart) {
 bool TClipboardKeeper::Save() {
   std::lock_guard<std::mutex> lock(FileLock);
   if (FilePending && !LoadFile(false)) return false;
-  return L.History.Save([this](std::span<const TClipboardData> history) {
-    return SaveClipboardFile(L.Files, L.ClpPath, history, Stored);
-  });
+  return SaveSnapshot();
+}
+
+bool TClipboardKeeper::SaveSnapshot() {
+  // The items are shared and never change: the file is written with the history's lock
+  // released, so readers on the GUI thread (which also runs the hooks) never wait for a disk.
+  THistorySnapshot snapshot = L.History.Snapshot();
+  if (!SaveClipboardSnapshot(L.Files, L.ClpPath, snapshot.Items, Stored)) return false;
+  L.History.MarkSaved(snapshot.Version);
+  return true;
 }
 
 bool TClipboardKeeper::SaveIfChanged() {
@@ -125,14 +133,15 @@ bool TClipboardKeeper::SaveIfChanged() {
 }
 
 bool TClipboardKeeper::SetClipboardItem(int index) {
+  // Written with the history's lock released: emptying the clipboard sends to its owner, which
+  // may be a Pelorin window waiting for that lock.
+  TSharedItem item;
+  if (index >= 0 && !(item = L.History.ShareItem(index))) return false;
   std::lock_guard<std::mutex> lock(ClipboardLock);
   // Only once the clipboard is open: a write that never happened must not swallow the
   // notification of the user's next copy.
   auto opened = [this] { L.Chain.IgnoreNext(); };
-  if (index < 0) return L.System.WriteClipboard(nullptr, opened);
-  bool written = false;
-  L.History.ReadItem(index, [&](const TClipboardData& item) { written = L.System.WriteClipboard(&item, opened); });
-  return written;
+  return L.System.WriteClipboard(item.get(), opened);
 }
 
 bool TClipboardKeeper::SetClipboardItemById(uint64_t id) {

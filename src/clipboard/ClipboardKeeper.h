@@ -15,9 +15,8 @@ namespace pelorin {
 // runs two of them at once.
 struct ClipboardSystemPort {
   virtual ~ClipboardSystemPort() = default;
-  // The clipboard's whole content; no formats when it stayed busy or its source marked it as
-  // not for any history.
-  virtual void ReadClipboard(TClipboardData& snapshot) = 0;
+  // The clipboard's whole content; no formats unless Captured.
+  virtual ClipboardReadStatus ReadClipboard(TClipboardData& snapshot) = 0;
   // Replaces the clipboard's content with item (null: empties it); opened runs once the
   // clipboard is open, before anything changes. False when it stayed busy.
   virtual bool WriteClipboard(const TClipboardData* item, const std::function<void()>& opened) = 0;
@@ -102,6 +101,8 @@ class TClipboardKeeper {
   // Reads the data file; false when it is there but could not be read (try again later).
   bool LoadFile(bool atStart);
   bool Save();
+  // Writes a snapshot of the history (FileLock held).
+  bool SaveSnapshot();
 
   Links L;
   mutable std::mutex OptionsLock;
@@ -110,7 +111,8 @@ class TClipboardKeeper {
   std::atomic<bool> LoadRequested{false};
   std::atomic<bool> LoadDone{false};
 
-  // Reading and writing the clipboard, one at a time.
+  // Reading and writing the clipboard, one at a time. The history's lock is never taken
+  // while it is held.
   std::mutex ClipboardLock;
   // The data file: what it holds and whether it still has to be read (a file that could not
   // be read, or the option switched on after the start, is read before the first save, which

@@ -156,8 +156,9 @@ bool ReadHeader(ClpOpenFile& file, int32_t& high) {
 
 // The whole file into a temporary file beside it, flushed, then put in place of the old one in
 // one step: a crash before the replace leaves the old file whole, after it the new one.
-bool SaveWhole(ClpFilePort& files, const std::wstring& path, std::span<const TClipboardData> history,
-               TClpStored& stored) {
+using TItems = std::span<const TClipboardData* const>;
+
+bool SaveWhole(ClpFilePort& files, const std::wstring& path, TItems history, TClpStored& stored) {
   const std::wstring temp = path + L".tmp";
   bool ok = false;
   {
@@ -168,7 +169,7 @@ bool SaveWhole(ClpFilePort& files, const std::wstring& path, std::span<const TCl
       PutU32(head, ClpSignature);
       PutU32(head + 4, static_cast<uint32_t>(static_cast<int32_t>(history.size()) - 1));
       ok = out.Write(head, sizeof head);
-      for (size_t i = 0; ok && i < history.size(); ++i) ok = out.WriteItem(history[i]);
+      for (size_t i = 0; ok && i < history.size(); ++i) ok = out.WriteItem(*history[i]);
       ok = ok && out.Drain() && file->Flush();
     }
   }
@@ -180,12 +181,14 @@ bool SaveWhole(ClpFilePort& files, const std::wstring& path, std::span<const TCl
   stored.Known = true;
   stored.Items.clear();
   stored.End = ClpHeaderSize;
-  for (const TClipboardData& item : history) {
-    stored.Items.push_back(StoredOf(item));
+  for (const TClipboardData* item : history) {
+    stored.Items.push_back(StoredOf(*item));
     stored.End += stored.Items.back().Size;
   }
   return true;
 }
+
+bool SaveItems(ClpFilePort& files, const std::wstring& path, TItems history, TClpStored& stored);
 
 }  // namespace
 
@@ -279,13 +282,30 @@ TClpLoadResult LoadClipboardFile(ClpFilePort& files, const std::wstring& path) {
   return result;
 }
 
+bool SaveClipboardFile(ClpFilePort& files, const std::wstring& path, std::span<const TClipboardData> history,
+                       TClpStored& stored) {
+  std::vector<const TClipboardData*> items;
+  items.reserve(history.size());
+  for (const TClipboardData& item : history) items.push_back(&item);
+  return SaveItems(files, path, items, stored);
+}
+
+bool SaveClipboardSnapshot(ClpFilePort& files, const std::wstring& path,
+                           std::span<const std::shared_ptr<const TClipboardData>> history, TClpStored& stored) {
+  std::vector<const TClipboardData*> items;
+  items.reserve(history.size());
+  for (const std::shared_ptr<const TClipboardData>& item : history) items.push_back(item.get());
+  return SaveItems(files, path, items, stored);
+}
+
+namespace {
+
 // The common save appends: the new records go after the stored ones and are flushed, then the
 // 4-byte High at offset 4 is rewritten and flushed. Until that write the header still counts
 // only the old items, and the loader ignores the bytes after them, so a crash gives the old
 // history; once it is on the disk the file holds the new one. The 4 bytes lie in the first
 // sector, which the disk writes whole. Anything that changes a stored item goes to SaveWhole.
-bool SaveClipboardFile(ClpFilePort& files, const std::wstring& path, std::span<const TClipboardData> history,
-                       TClpStored& stored) {
+bool SaveItems(ClpFilePort& files, const std::wstring& path, TItems history, TClpStored& stored) {
   if (history.size() > size_t(ClpMaxItems)) return false;
   ClpFilePort::Presence presence = files.Probe(path);
   if (presence == ClpFilePort::Presence::Unknown) return false;
@@ -305,7 +325,7 @@ bool SaveClipboardFile(ClpFilePort& files, const std::wstring& path, std::span<c
                     high == static_cast<int32_t>(stored.Items.size()) - 1 && file->Size(size) &&
                     size >= stored.End;
   for (size_t i = 0; appendable && i < stored.Items.size(); ++i)
-    appendable = StoredOf(history[i]) == stored.Items[i];
+    appendable = StoredOf(*history[i]) == stored.Items[i];
   if (!appendable) {
     file.reset();
     return SaveWhole(files, path, history, stored);
@@ -313,7 +333,7 @@ bool SaveClipboardFile(ClpFilePort& files, const std::wstring& path, std::span<c
 
   TSeqWriter out(*file, stored.End);
   for (size_t i = stored.Items.size(); i < history.size(); ++i)
-    if (!out.WriteItem(history[i])) return false;
+    if (!out.WriteItem(*history[i])) return false;
   const uint64_t end = out.End();
   if (!out.Drain()) return false;
   if (size > end && !file->Truncate(end)) return false;  // only bytes no header counts yet
@@ -322,11 +342,13 @@ bool SaveClipboardFile(ClpFilePort& files, const std::wstring& path, std::span<c
   uint8_t newHigh[4];
   PutU32(newHigh, static_cast<uint32_t>(static_cast<int32_t>(history.size()) - 1));
   if (!file->WriteAt(4, newHigh, sizeof newHigh)) return false;
-  for (size_t i = stored.Items.size(); i < history.size(); ++i) stored.Items.push_back(StoredOf(history[i]));
+  for (size_t i = stored.Items.size(); i < history.size(); ++i) stored.Items.push_back(StoredOf(*history[i]));
   stored.End = end;
   // The header may already be on the disk: stored follows it, and a failed flush only means
   // the next save writes the same bytes again.
   return file->Flush();
 }
+
+}  // namespace
 
 }  // namespace pelorin

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -61,6 +62,9 @@ TClpLoadResult LoadClipboardFile(ClpFilePort& files, const std::wstring& path);
 // 500 items are refused: the history never holds them.
 bool SaveClipboardFile(ClpFilePort& files, const std::wstring& path, std::span<const TClipboardData> history,
                        TClpStored& stored);
+// The same for the history's shared items (none of them null).
+bool SaveClipboardSnapshot(ClpFilePort& files, const std::wstring& path,
+                           std::span<const std::shared_ptr<const TClipboardData>> history, TClpStored& stored);
 
 // The bytes of one item record, as the file holds them.
 uint64_t ClpRecordSize(const TClipboardData& item);

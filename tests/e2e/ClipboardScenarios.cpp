@@ -2,6 +2,7 @@
 // Pelorin.clp, the stored history comes back after a restart, a damaged file keeps what it
 // can, and content marked as not for any history is never kept.
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -106,6 +107,51 @@ TEST_F(ClipboardHistory, ARestartWithAnEmptyClipboardPutsTheNewestItemBack) {
       << "the clipboard holds \"" << Narrow(ClipboardText()) << "\"";
   EXPECT_EQ(pelorin->Close(), std::optional<DWORD>(0));
   EXPECT_EQ(ReadBytes(ClpPath()), stored) << "nothing changed, so nothing was written";
+}
+
+// A copy Pelorin does not keep, on the clipboard when Pelorin starts with a stored history,
+// is the user's: the next paste must give it, not the newest stored item.
+class StartOverACopyNotKept : public ClipboardHistory {
+ protected:
+  void Run(const std::function<bool(HWND)>& copy, const std::function<bool()>& stillThere) {
+    ASSERT_TRUE(WriteBytes(ClpPath(), ClpBytes({{45000.25, false, {{CF_UNICODETEXT, Utf16(L"older item")}}},
+                                                {45001.75, false, {{CF_UNICODETEXT, Utf16(L"newest item")}}}})));
+    TDriverWindow driver;
+    ASSERT_TRUE(copy(driver.Handle()));
+    ASSERT_TRUE(stillThere());
+    TPelorin* pelorin = StartPelorin(L"autorun");
+    ASSERT_NE(pelorin, nullptr);
+    // The start-up load runs at the worker's first pass, well within this.
+    EXPECT_TRUE(HoldsFor(stillThere, 2000))
+        << "the user's copy was replaced; the clipboard holds \"" << Narrow(ClipboardText()) << "\"";
+    // The load did run: a copy now is kept after the two stored items.
+    ASSERT_TRUE(Copy(driver.Handle(), {{CF_UNICODETEXT, Utf16(L"a plain text")}}));
+    ASSERT_TRUE(WaitFor([&] { return Stored().size() == 3; }, SavedDeadlineMs)) << DescribeStored();
+    EXPECT_EQ(TextOf(Stored()[2]), L"a plain text");
+    EXPECT_EQ(pelorin->Close(), std::optional<DWORD>(0));
+  }
+};
+
+TEST_F(StartOverACopyNotKept, AMarkedCopyStaysOnTheClipboard) {
+  const UINT exclude = ::RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
+  Run([&](HWND owner) { return Copy(owner, {{CF_UNICODETEXT, Utf16(L"a password")}, {exclude, std::string(1, '\0')}}); },
+      [&] { return ClipboardText() == L"a password" && ::IsClipboardFormatAvailable(exclude); });
+}
+
+TEST_F(StartOverACopyNotKept, AnEnhancedMetafileOnlyCopyStaysOnTheClipboard) {
+  Run(
+      [](HWND owner) {
+        HDC dc = ::CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+        if (dc == nullptr) return false;
+        ::Rectangle(dc, 0, 0, 40, 30);
+        HENHMETAFILE picture = ::CloseEnhMetaFile(dc);
+        if (picture == nullptr || !Copy(owner, {})) return false;
+        for (int attempt = 0; attempt < 50 && !::OpenClipboard(owner); ++attempt) ::Sleep(20);
+        bool set = ::SetClipboardData(CF_ENHMETAFILE, picture) != nullptr;
+        if (!set) ::DeleteEnhMetaFile(picture);
+        return ::CloseClipboard() && set;
+      },
+      [] { return ::IsClipboardFormatAvailable(CF_ENHMETAFILE) && !::IsClipboardFormatAvailable(CF_UNICODETEXT); });
 }
 
 TEST_F(ClipboardHistory, ADamagedFileKeepsItsLeadingItemsAndSaysSoOnce) {

@@ -66,7 +66,7 @@ TEST_F(ClipboardWin, EveryFormatComesBackWithItsBytesAndNoHandleFormats) {
   TClipboardData got;
   got.Time = 12.5;
   got.Checked = true;
-  ReadClipboardData(got);
+  EXPECT_EQ(ReadClipboardData(got), ClipboardReadStatus::Captured);
   EXPECT_TRUE(StartsWith(Find(got, CF_UNICODETEXT), text));
   EXPECT_TRUE(StartsWith(Find(got, Custom), custom));
   for (const TClipboardDataItem& item : got.Items) {
@@ -85,8 +85,28 @@ TEST_F(ClipboardWin, EveryFormatComesBackWithItsBytesAndNoHandleFormats) {
   EXPECT_TRUE(StartsWith(Find(again, Custom), custom));
 
   ASSERT_TRUE(WriteClipboardData(Owner, nullptr));
-  ReadClipboardData(again);
+  EXPECT_EQ(ReadClipboardData(again), ClipboardReadStatus::Empty);
   EXPECT_TRUE(again.Items.empty()) << "an emptied clipboard has no formats";
+}
+
+// A picture only a handle holds is there, but nothing of it is kept: not an empty clipboard.
+TEST_F(ClipboardWin, AnEnhancedMetafileOnlyIsThereButNotCaptured) {
+  HDC dc = ::CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(dc, nullptr);
+  ::Rectangle(dc, 0, 0, 40, 30);
+  HENHMETAFILE picture = ::CloseEnhMetaFile(dc);
+  ASSERT_NE(picture, nullptr);
+  ASSERT_TRUE(::OpenClipboard(Owner));
+  ::EmptyClipboard();
+  bool set = ::SetClipboardData(CF_ENHMETAFILE, picture) != nullptr;
+  if (!set) ::DeleteEnhMetaFile(picture);
+  ::CloseClipboard();
+  ASSERT_TRUE(set);
+
+  TClipboardData got;
+  EXPECT_EQ(ReadClipboardData(got), ClipboardReadStatus::NotCaptured);
+  EXPECT_TRUE(got.Items.empty()) << got.Items.size() << " formats read";
+  EXPECT_TRUE(::IsClipboardFormatAvailable(CF_ENHMETAFILE)) << "the reader changes nothing";
 }
 
 TEST_F(ClipboardWin, AContentItsSourceMarkedIsNotReadAtAll) {
@@ -107,8 +127,9 @@ TEST_F(ClipboardWin, AContentItsSourceMarkedIsNotReadAtAll) {
     TClipboardData put = Content({{CF_UNICODETEXT, secret}, {mark, c.Value}});
     ASSERT_TRUE(WriteClipboardData(Owner, &put));
     TClipboardData got;
-    ReadClipboardData(got);
+    ClipboardReadStatus status = ReadClipboardData(got);
     std::string what(c.Mark, c.Mark + wcslen(c.Mark));
+    EXPECT_EQ(status, c.Read ? ClipboardReadStatus::Captured : ClipboardReadStatus::NotCaptured) << what;
     if (c.Read) {
       EXPECT_TRUE(StartsWith(Find(got, CF_UNICODETEXT), secret)) << what;
     } else {
@@ -153,7 +174,7 @@ TEST_F(ClipboardWin, AClipboardHeldForAMomentIsWaitedForOneHeldLongerIsLeftAlone
     longer.join();
     FAIL() << "the other thread could not open the clipboard";
   }
-  ReadClipboardData(got);
+  EXPECT_EQ(ReadClipboardData(got), ClipboardReadStatus::NotCaptured) << "busy is no empty clipboard";
   EXPECT_TRUE(got.Items.empty()) << "a clipboard busy past the retries gives no formats";
   EXPECT_TRUE(holding.load()) << "the reader gave up while the other thread still held it";
   longer.join();

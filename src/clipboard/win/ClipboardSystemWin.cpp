@@ -60,7 +60,7 @@ bool TClipboardSystemWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
   return true;
 }
 
-void TClipboardSystemWin::ReadClipboard(TClipboardData& snapshot) { ReadClipboardData(snapshot); }
+ClipboardReadStatus TClipboardSystemWin::ReadClipboard(TClipboardData& snapshot) { return ReadClipboardData(snapshot); }
 
 bool TClipboardSystemWin::WriteClipboard(const TClipboardData* item, const std::function<void()>& opened) {
   return WriteClipboardData(Main.load(), item, opened);

@@ -30,7 +30,7 @@ class TClipboardSystemWin final : public ClipboardSystemPort {
   // The chain's messages to the main window; true when the message was one of them.
   bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
-  void ReadClipboard(TClipboardData& snapshot) override;
+  ClipboardReadStatus ReadClipboard(TClipboardData& snapshot) override;
   bool WriteClipboard(const TClipboardData* item, const std::function<void()>& opened) override;
   bool HeadsViewerChain() override;
   void RejoinViewerChain() override;

@@ -51,19 +51,25 @@ bool OpenClipboardRetry(std::optional<TOpenClipboard>& open, HWND owner) {
   return false;
 }
 
-void ReadClipboardData(TClipboardData& snapshot) {
+ClipboardReadStatus ReadClipboardData(TClipboardData& snapshot) {
   snapshot.Items.clear();
   std::optional<TOpenClipboard> open;
-  if (!OpenClipboardRetry(open)) return;
+  if (!OpenClipboardRetry(open)) return ClipboardReadStatus::NotCaptured;
+  bool anyFormat = false;
   for (UINT format = ::EnumClipboardFormats(0); format != 0; format = ::EnumClipboardFormats(format)) {
+    anyFormat = true;
     // The marks are looked at before anything is copied: a marked content leaves no trace.
     if (MarkedKeepOut(format)) {
       snapshot.Items.clear();
-      return;
+      return ClipboardReadStatus::NotCaptured;
     }
     if (!HandleIsNoMemory(format)) snapshot.Items.push_back({format, {}});
   }
+  // The enumeration also ends on an error: a clipboard with no format at all is asked again.
+  if (!anyFormat) return ::CountClipboardFormats() == 0 ? ClipboardReadStatus::Empty : ClipboardReadStatus::NotCaptured;
+  if (snapshot.Items.empty()) return ClipboardReadStatus::NotCaptured;  // handle formats only
   for (TClipboardDataItem& item : snapshot.Items) item.Data = FormatBytes(item.Format);
+  return ClipboardReadStatus::Captured;
 }
 
 bool WriteClipboardData(HWND owner, const TClipboardData* item, const std::function<void()>& opened) {

@@ -15,10 +15,10 @@ bool OpenClipboardRetry(std::optional<TOpenClipboard>& open, HWND owner = nullpt
 
 // Every format of the clipboard's content in enumeration order, with the whole memory block
 // of each, except the three whose handles are no plain memory (bitmap, metafile picture,
-// enhanced metafile). Time and Checked are left as they are. No formats when the clipboard
-// stayed busy, or when the source marked the content as not for any history (then no byte of
-// it is copied).
-void ReadClipboardData(TClipboardData& snapshot);
+// enhanced metafile). Time and Checked are left as they are. No formats unless Captured: the
+// clipboard stayed busy, the source marked the content as not for any history (then no byte of
+// it is copied), it holds only handle formats, or nothing at all (Empty).
+ClipboardReadStatus ReadClipboardData(TClipboardData& snapshot);
 
 // Replaces the whole clipboard content with `item`'s formats (those with data); null: only
 // empties the clipboard. `owner` becomes the clipboard owner: a clipboard emptied while

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
+#include <thread>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +23,8 @@ using test::Item;
 // The system clipboard and the viewer chain as the keeper sees them.
 struct FakeClipboard : ClipboardSystemPort {
   std::optional<TClipboardData> Content;  // none: empty
+  // There, but not for the history: marked by its source, or held only in handle formats.
+  bool NotKept = false;
   bool Busy = false;
   bool Heads = true;
   int Rejoins = 0;
@@ -27,18 +33,24 @@ struct FakeClipboard : ClipboardSystemPort {
   int Damaged = 0;
   double Clock = 46000.0;
   std::function<void()> DuringRead;
+  std::function<void()> DuringWrite;
 
-  void ReadClipboard(TClipboardData& snapshot) override {
+  ClipboardReadStatus ReadClipboard(TClipboardData& snapshot) override {
     ++Reads;
     snapshot.Items.clear();
     if (DuringRead) DuringRead();
-    if (!Busy && Content) snapshot.Items = Content->Items;
+    if (Busy || (Content && NotKept)) return ClipboardReadStatus::NotCaptured;
+    if (!Content) return ClipboardReadStatus::Empty;
+    snapshot.Items = Content->Items;
+    return ClipboardReadStatus::Captured;
   }
   bool WriteClipboard(const TClipboardData* item, const std::function<void()>& opened) override {
     if (Busy) return false;
     opened();
+    if (DuringWrite) DuringWrite();
     ++Writes;
     Content.reset();
+    NotKept = false;
     if (item != nullptr) {
       Content = TClipboardData{};
       for (const TClipboardDataItem& f : item->Items)
@@ -120,6 +132,39 @@ TEST(ClipboardKeeper, StartLoadsTheFilePutsTheTopItemBackOnAnEmptyClipboardAndCa
   // Pelorin's own write is not captured back.
   rig.OwnNotification();
   EXPECT_FALSE(rig.Chain.CaptureDue());
+}
+
+TEST(ClipboardKeeper, OnlyATrulyEmptyClipboardGetsTheTopItemBackAtStart) {
+  const TClipboardData password = Item(0, {Format(CfUnicodeText, std::string("s\0e\0c\0r\0e\0t\0\0\0", 14))});
+  struct Case {
+    const char* Name;
+    std::function<void(FakeClipboard&)> Setup;
+    bool TopItemBack;
+  };
+  const std::vector<Case> cases{
+      {"no format at all", [](FakeClipboard& c) { c.Content.reset(); }, true},
+      {"a copy its source marked", [&](FakeClipboard& c) { c.Content = password, c.NotKept = true; }, false},
+      {"a picture only a handle holds", [](FakeClipboard& c) { c.Content = Item(0, {}), c.NotKept = true; }, false},
+      {"a clipboard that stays busy", [&](FakeClipboard& c) { c.Content = password, c.Busy = true; }, false},
+  };
+  for (const Case& c : cases) {
+    Rig rig;
+    rig.Disk.Files[Path] = ClpFileBytes(Stored3());
+    c.Setup(rig.Clipboard);
+    const std::optional<TClipboardData> before = rig.Clipboard.Content;
+    rig.Start();
+    ASSERT_TRUE(rig.Keeper.StartLoadDone()) << c.Name;
+    EXPECT_TRUE(test::SameHistory(rig.Items(), Stored3())) << c.Name << ": the stored items are loaded";
+    if (c.TopItemBack) {
+      EXPECT_EQ(rig.Clipboard.Writes, 1) << c.Name << ": exactly one item goes back";
+      ASSERT_TRUE(rig.Clipboard.Content.has_value()) << c.Name;
+      EXPECT_EQ(rig.Clipboard.Content->Items, Stored3().back().Items) << c.Name;
+    } else {
+      EXPECT_EQ(rig.Clipboard.Writes, 0) << c.Name << ": the user's copy was replaced";
+      ASSERT_TRUE(rig.Clipboard.Content.has_value()) << c.Name;
+      EXPECT_EQ(rig.Clipboard.Content->Items, before->Items) << c.Name;
+    }
+  }
 }
 
 TEST(ClipboardKeeper, TheClipboardsContentAtStartIsMergedAfterTheStoredItems) {
@@ -297,6 +342,86 @@ TEST(ClipboardKeeper, ADamagedFileKeepsItsLeadingItemsIsCutAndIsReportedOnce) {
   EXPECT_EQ(rig.Disk.Files[Path], ClpFileBytes(leading));
   rig.Ticks(3 * TClipboardKeeper::CheckTicks);
   EXPECT_EQ(rig.Clipboard.Damaged, 1);
+}
+
+// While the keeper writes the file or the clipboard, another thread (the GUI thread, which
+// also runs the hooks; or the clipboard's owner, which emptying the clipboard sends to) reads
+// the history. It must get through while the write is still going on.
+TEST(ClipboardKeeper, TheHistoryStaysOpenToReadersWhileTheFileOrTheClipboardIsWritten) {
+  struct Case {
+    const char* Name;
+    std::function<void(Rig&, const std::function<void()>&)> Hook;
+    std::function<bool(Rig&)> Write;
+  };
+  const std::vector<Case> cases{
+      {"a full save", [](Rig& r, const std::function<void()>& f) { r.Disk.DuringWrite = f; },
+       [](Rig& r) {
+         r.History.SetDataChanged(true);
+         return r.Keeper.SaveIfChanged();
+       }},
+      {"the top item put on the clipboard", [](Rig& r, const std::function<void()>& f) { r.Clipboard.DuringWrite = f; },
+       [](Rig& r) { return r.Keeper.SetClipboardItem(r.History.ClpHigh()); }},
+  };
+  for (const Case& c : cases) {
+    Rig rig;
+    rig.Start();
+    for (int i = 0; i < 3; ++i) {
+      rig.Copy({Format(CfText, "item " + std::to_string(i))});
+      rig.Ticks(1);
+    }
+    std::mutex lock;
+    std::condition_variable done;
+    int readersThrough = 0, writes = 0, shutOut = 0;
+    std::vector<std::thread> readers;
+    c.Hook(rig, [&] {
+      ++writes;
+      readers.emplace_back([&] {
+        int high = rig.History.ClpHigh();
+        std::lock_guard<std::mutex> guard(lock);
+        readersThrough += high == 2 ? 1 : 0;
+        done.notify_all();
+      });
+      // Bounded, so that a reader shut out does not hang the test: it gets in once the write ends.
+      std::unique_lock<std::mutex> guard(lock);
+      if (!done.wait_for(guard, std::chrono::seconds(3), [&] { return readersThrough == writes; })) ++shutOut;
+    });
+    EXPECT_TRUE(c.Write(rig)) << c.Name;
+    ASSERT_GT(writes, 0) << c.Name;
+    for (std::thread& reader : readers) reader.join();
+    EXPECT_EQ(shutOut, 0) << c.Name << ": readers waited for the write to end";
+    EXPECT_EQ(readersThrough, writes) << c.Name;
+  }
+}
+
+TEST(ClipboardKeeper, ALateLoadWithTheCopiesSinceIsCutTo500NewestKept) {
+  struct Case {
+    const char* Name;
+    bool HeldAtStart;  // else: the option switched on later
+  };
+  for (const Case c : {Case{"a file held at start", true}, Case{"the option switched on later", false}}) {
+    Rig rig(c.HeldAtStart);
+    rig.Keeper.SetOptions({500, 5000, c.HeldAtStart});
+    std::vector<TClipboardData> stored;
+    for (int i = 0; i < 300; ++i) stored.push_back(Item(45000.0 + i / 1000.0, {Format(CfText, "stored " + std::to_string(i))}));
+    rig.Disk.Files[Path] = ClpFileBytes(stored);
+    if (c.HeldAtStart) rig.Disk.Locked.insert(Path);
+    rig.Start();
+    for (int i = 0; i < 300; ++i) {
+      rig.Copy({Format(CfText, "copied " + std::to_string(i))});
+      rig.Ticks(1);
+    }
+    ASSERT_EQ(rig.History.ClpHigh(), 299) << c.Name;
+    rig.Disk.Locked.clear();
+    rig.Keeper.SetOptions({500, 5000, true});
+    rig.Ticks(TClipboardKeeper::CheckTicks);
+    std::vector<TClipboardData> items = rig.Items();
+    ASSERT_EQ(items.size(), 500u) << c.Name;
+    EXPECT_TRUE(test::SameItem(items[0], stored[100])) << c.Name << ": the 100 oldest stored items give way";
+    EXPECT_TRUE(test::SameItem(items[199], stored[299])) << c.Name;
+    EXPECT_EQ(items[200].Items, std::vector<TClipboardDataItem>{Format(CfText, "copied 0")}) << c.Name;
+    EXPECT_EQ(items[499].Items, std::vector<TClipboardDataItem>{Format(CfText, "copied 299")}) << c.Name;
+    EXPECT_TRUE(test::SameHistory(rig.StoredItems(), items)) << c.Name;
+  }
 }
 
 TEST(ClipboardKeeper, ApplyBringsBothLimitsInAtOnce) {

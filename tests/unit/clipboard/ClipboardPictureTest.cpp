@@ -105,6 +105,7 @@ TEST(DibToBitmap, RefusesBlocksThatAreNoPicture) {
       {"bit count 7", {4, 2, 1, 7, 0, 0, 0}, 24},
       {"RLE8 on 24 bits", {4, 2, 1, 24, 1, 10, 0}, 24},
       {"RLE4 top-down", {4, -2, 1, 4, 2, 4, 0}, 64 + 4},
+      {"RLE8 top-down", {4, -2, 1, 8, 1, 10, 2}, 8 + 10},
       {"RLE without a length", {4, 2, 1, 8, 1, 0, 2}, 8 + 10},
       {"RLE length past the block", {4, 2, 1, 8, 1, 11, 2}, 8 + 10},
       {"JPEG payload", {4, 2, 1, 24, 4, 10, 0}, 24},

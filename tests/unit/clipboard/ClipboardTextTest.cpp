@@ -130,11 +130,24 @@ TEST(TextFixUp, RepairsTheAnsiTextThatLostCharacters) {
 
 TEST(TextFixUp, RepairsUnicodeMadeWithTheWrongCodePage) {
   test::FakeCyrillicAnsi cp;
-  // The Unicode text holds U+00C6 where the ANSI byte 0xC6 means U+0416.
-  TClipboardData s = Snapshot({Unicode(u"\u00C6a"), Ansi("\xC6" "a")});
-  EXPECT_TRUE(TextFixUp(s, cp));
-  EXPECT_EQ(s.Items[0], Unicode(u"\u0416a"));
-  EXPECT_EQ(s.Items[1], Ansi("\xC6" "a"));
+  // The Unicode text holds U+00C6 where the ANSI byte 0xC6 means U+0416; 0xC0 is the first
+  // byte of the Cyrillic letters, 0xFF the last.
+  struct Case {
+    const char* Ansi;
+    std::u16string Widened;
+    std::u16string Repaired;
+  };
+  const Case cases[] = {
+      {"\xC0" "a", u"\u00C0a", u"\u0410a"},
+      {"\xC6" "a", u"\u00C6a", u"\u0416a"},
+      {"a\xFF", u"a\u00FF", u"a\u044F"},
+  };
+  for (const Case& c : cases) {
+    TClipboardData s = Snapshot({Unicode(c.Widened), Ansi(c.Ansi)});
+    EXPECT_TRUE(TextFixUp(s, cp)) << c.Ansi;
+    EXPECT_EQ(s.Items[0], Unicode(c.Repaired)) << c.Ansi;
+    EXPECT_EQ(s.Items[1], Ansi(c.Ansi)) << c.Ansi;
+  }
 }
 
 TEST(TextFixUp, LeavesEverythingElseAlone) {

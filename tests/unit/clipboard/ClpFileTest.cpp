@@ -354,14 +354,26 @@ TEST(ClpFileSave, AForeignOrUnknownFileIsReplacedWhole) {
 }
 
 TEST(ClpFileSave, AFileChangedBehindTheWritersBackIsReplacedWhole) {
-  FakeClpDisk disk;
-  std::vector<TClipboardData> history = Sample(3);
-  disk.Files[Path] = ClpFileBytes(history);
-  TClpStored stored = LoadClipboardFile(disk, Path).Stored;
-  disk.Files[Path] = ClpFileBytes(Sample(2));  // someone put an older file back
-  history.push_back(Item(47000.0, {Format(CfText, "later")}));
-  ASSERT_TRUE(SaveClipboardFile(disk, Path, history, stored));
-  EXPECT_EQ(disk.Files[Path], ClpFileBytes(history));
+  struct Case {
+    const char* Name;
+    std::vector<TClipboardData> PutBack;
+  };
+  const std::vector<Case> cases{
+      {"an older, shorter file", Sample(2)},
+      // Its leading items are other ones: an append after the three items the writer knows
+      // would keep them.
+      {"a longer file with another item count", Sample(6, 50000.0)},
+  };
+  for (const Case& c : cases) {
+    FakeClpDisk disk;
+    std::vector<TClipboardData> history = Sample(3);
+    disk.Files[Path] = ClpFileBytes(history);
+    TClpStored stored = LoadClipboardFile(disk, Path).Stored;
+    disk.Files[Path] = ClpFileBytes(c.PutBack);  // someone put another file back
+    history.push_back(Item(47000.0, {Format(CfText, "later")}));
+    ASSERT_TRUE(SaveClipboardFile(disk, Path, history, stored)) << c.Name;
+    EXPECT_EQ(disk.Files[Path], ClpFileBytes(history)) << c.Name;
+  }
 }
 
 // --- Faults in the middle of a save -------------------------------------------------------
@@ -417,9 +429,12 @@ void Prepare(FakeClpDisk& disk, const SaveScenario& s, TClpStored& stored) {
   disk.Calls = 0;
 }
 
-// Every call a save makes, in turn, fails or is where the machine stops. The file left behind
-// must load to the history before or after the save, and the next save must finish the job.
+// Every call a save makes, in turn, fails or is where the machine stops; a stop also comes
+// right after the save returned. At a stop the disk's cache loses every unflushed write, or
+// writes out only the newest one of each file, or all of them. The file left behind must load
+// to the history before or after the save, and the next save must finish the job.
 TEST(ClpFileSave, EveryFaultLeavesTheHistoryBeforeOrAfter) {
+  using Cache = FakeClpDisk::Cache;
   int tears = 0, faults = 0;
   for (const SaveScenario& s : SaveScenarios()) {
     FakeClpDisk disk;
@@ -429,17 +444,25 @@ TEST(ClpFileSave, EveryFaultLeavesTheHistoryBeforeOrAfter) {
     const int calls = disk.Calls;
     ASSERT_GT(calls, 1) << s.Name;
 
-    enum Fault { Fail, Stop, TornStop };
-    for (Fault fault : {Fail, Stop, TornStop}) {
+    enum Fault { Fail, StopLosingAll, StopKeepingNewest, StopKeepingAll, TornStop };
+    for (Fault fault : {Fail, StopLosingAll, StopKeepingNewest, StopKeepingAll, TornStop}) {
       const bool stop = fault != Fail;
-      const char* name = fault == Fail ? ": fail at call " : fault == Stop ? ": stop at call " : ": torn stop at call ";
+      const char* name = fault == Fail                ? ": fail at call "
+                         : fault == StopLosingAll     ? ": stop (cache lost) at call "
+                         : fault == StopKeepingNewest ? ": stop (newest cached write kept) at call "
+                         : fault == StopKeepingAll    ? ": stop (cache kept) at call "
+                                                      : ": torn stop at call ";
       int endedBefore = 0;
-      for (int at = 1; at <= calls; ++at) {
+      for (int at = 1; at <= calls + (stop ? 1 : 0); ++at) {
         SCOPED_TRACE(std::string(s.Name) + name + std::to_string(at));
         Prepare(disk, s, stored);
         (stop ? disk.StopAt : disk.FailAt) = at;
         disk.TearOnStop = fault == TornStop;
+        disk.AtPowerCut = fault == StopKeepingNewest ? Cache::KeepNewest
+                          : fault == StopKeepingAll  ? Cache::KeepAll
+                                                     : Cache::LoseAll;
         bool saved = SaveClipboardFile(disk, Path, s.After, stored);
+        if (stop && !disk.Stopped) disk.PowerCut();  // the power goes once the save returned
         tears += disk.Tears;
         ++faults;
         disk.ClearFaults();
