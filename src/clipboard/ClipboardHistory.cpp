@@ -482,7 +482,7 @@ void TClipboardHistory::ReadAll(const std::function<void(int, const TClipboardDa
 }
 
 std::optional<int> TClipboardHistory::IndexOfId(uint64_t id) const {
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   return FindId(id);
 }
 
@@ -495,51 +495,75 @@ std::optional<int> TClipboardHistory::FindId(uint64_t id) const {
 
 bool TClipboardHistory::ReadById(uint64_t id,
                                  const std::function<void(const TClipboardData&, const TItemView&)>& read) const {
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   std::optional<int> index = FindId(id);
   if (!index) return false;
   const TMeta& meta = FMeta[static_cast<size_t>(*index)];
-  read(FData[static_cast<size_t>(*index)], TItemView{meta.Id, meta.Preview});
+  read(*FData[static_cast<size_t>(*index)], TItemView{meta.Id, meta.Preview});
   return true;
 }
 
 bool TClipboardHistory::ReadNewest(const std::function<void(const TClipboardData&, const TItemView&)>& read) const {
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   if (FData.empty()) return false;
-  read(FData.back(), TItemView{FMeta.back().Id, FMeta.back().Preview});
+  read(*FData.back(), TItemView{FMeta.back().Id, FMeta.back().Preview});
   return true;
 }
 
+TSharedItem TClipboardHistory::ShareById(uint64_t id) const {
+  THeld lock(*this);
+  std::optional<int> index = FindId(id);
+  return index ? FData[static_cast<size_t>(*index)] : nullptr;
+}
+
+TSharedItem TClipboardHistory::ShareNewest() const {
+  THeld lock(*this);
+  return FData.empty() ? nullptr : FData.back();
+}
+
 TClipboardHistory::TDeletedById TClipboardHistory::DeleteById(uint64_t id) {
-  std::lock_guard<std::mutex> lock(FLock);
+  std::vector<TSharedItem> dropped;
+  THeld lock(*this);
   std::optional<int> index = FindId(id);
   if (!index) return {};
   const bool newest = static_cast<size_t>(*index) + 1 == FData.size();
   Delete(*index);
+  dropped.swap(FDropped);
   return {true, newest};
 }
 
 bool TClipboardHistory::MoveToTopById(uint64_t id) {
-  std::lock_guard<std::mutex> lock(FLock);
+  THeld lock(*this);
   std::optional<int> index = FindId(id);
   if (!index || static_cast<size_t>(*index) + 1 == FData.size()) return false;
-  TClipboardData data = std::move(FData[static_cast<size_t>(*index)]);
+  TSharedItem data = FData[static_cast<size_t>(*index)];
   TMeta meta = std::move(FMeta[static_cast<size_t>(*index)]);
   Delete(*index);
+  FDropped.pop_back();  // it stays
   Push(std::move(data), std::move(meta));
-  FChanged = true;
+  Touch();
   return true;
 }
 
 bool TClipboardHistory::SetCheckedById(uint64_t id, bool checked) {
-  std::lock_guard<std::mutex> lock(FLock);
-  std::optional<int> index = FindId(id);
-  if (!index) return false;
-  TClipboardData& data = FData[static_cast<size_t>(*index)];
-  if (data.Checked == checked) return true;
-  data.Checked = checked;
-  TimeParityFlip(data.Time);
-  FChanged = true;
+  TSharedItem old;
+  {
+    THeld lock(*this);
+    std::optional<int> index = FindId(id);
+    if (!index) return false;
+    old = FData[static_cast<size_t>(*index)];
+    if (old->Checked == checked) return true;
+  }
+  // As SetChecked: the new mark goes into a copy made with the lock released.
+  auto marked = std::make_shared<TClipboardData>(*old);
+  marked->Checked = checked;
+  TimeParityFlip(marked->Time);
+  std::vector<TSharedItem> dropped;
+  THeld lock(*this);
+  auto at = std::find(FData.begin(), FData.end(), old);
+  if (at == FData.end()) return false;
+  dropped.push_back(std::exchange(*at, std::move(marked)));
+  Touch();
   return true;
 }
 

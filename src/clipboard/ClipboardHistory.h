@@ -137,6 +137,9 @@ class TClipboardHistory {
   bool ReadById(uint64_t id, const std::function<void(const TClipboardData&, const TItemView&)>& read) const;
   // The newest item; false for an empty history.
   bool ReadNewest(const std::function<void(const TClipboardData&, const TItemView&)>& read) const;
+  // The item of that number, or the newest, to be used with the lock released; null when none.
+  TSharedItem ShareById(uint64_t id) const;
+  TSharedItem ShareNewest() const;
   struct TDeletedById {
     bool Deleted = false;
     bool WasNewest = false;  // the clipboard's content went with it

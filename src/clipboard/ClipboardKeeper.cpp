@@ -145,24 +145,19 @@ bool TClipboardKeeper::SetClipboardItem(int index) {
 }
 
 bool TClipboardKeeper::SetClipboardItemById(uint64_t id) {
+  TSharedItem item = L.History.ShareById(id);
+  if (!item) return false;
   std::lock_guard<std::mutex> lock(ClipboardLock);
   auto opened = [this] { L.Chain.IgnoreNext(); };
-  bool written = false;
-  L.History.ReadById(id, [&](const TClipboardData& item, const TClipboardHistory::TItemView&) {
-    written = L.System.WriteClipboard(&item, opened);
-  });
-  return written;
+  return L.System.WriteClipboard(item.get(), opened);
 }
 
 bool TClipboardKeeper::SetClipboardTop() {
+  // An empty history empties the clipboard.
+  TSharedItem item = L.History.ShareNewest();
   std::lock_guard<std::mutex> lock(ClipboardLock);
   auto opened = [this] { L.Chain.IgnoreNext(); };
-  bool written = false;
-  if (!L.History.ReadNewest([&](const TClipboardData& item, const TClipboardHistory::TItemView&) {
-        written = L.System.WriteClipboard(&item, opened);
-      }))
-    written = L.System.WriteClipboard(nullptr, opened);
-  return written;
+  return L.System.WriteClipboard(item.get(), opened);
 }
 
 int TClipboardKeeper::ApplyLimits() {

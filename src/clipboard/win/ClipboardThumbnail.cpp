@@ -117,32 +117,21 @@ void TThumbnailCache::Run() {
     const auto [id, limit] = Queue.front();
     Queue.pop_front();
     lock.unlock();
-    // The picture's bytes are copied under the history's lock and scaled outside it: a
-    // merge or a paint never waits for the scaling. The copy's memory is taken before, so
-    // the lock is held for the copy alone (an item's data never changes).
-    size_t bytes = 0;
-    History.ReadById(id, [&](const TClipboardData& item, const TClipboardHistory::TItemView& view) {
-      if (view.Preview.Kind == TItemPreview::TKind::Picture)
-        bytes = item.Items[static_cast<size_t>(view.Preview.DibFormat)].Data.size();
+    // Items are shared and never change: the picture is scaled from the history's own bytes
+    // with its lock released, so a merge or a paint never waits for the scaling.
+    int format = -1;
+    History.ReadById(id, [&](const TClipboardData&, const TClipboardHistory::TItemView& view) {
+      if (view.Preview.Kind == TItemPreview::TKind::Picture) format = view.Preview.DibFormat;
     });
-    std::vector<uint8_t> dib(bytes);
-    bool copied = false;
-    if (bytes != 0)
-      History.ReadById(id, [&](const TClipboardData& item, const TClipboardHistory::TItemView& view) {
-        const std::vector<uint8_t>& data = item.Items[static_cast<size_t>(view.Preview.DibFormat)].Data;
-        if (data.size() != bytes) return;
-        std::copy(data.begin(), data.end(), dib.begin());
-        copied = true;
-      });
-    if (!copied) dib.clear();
+    TSharedItem item = format >= 0 ? History.ShareById(id) : nullptr;
     TThumb thumb;
-    if (!dib.empty()) {
-      thumb.Bitmap = MakeThumbnail(dib, limit.Width, limit.Height);
+    if (item && static_cast<size_t>(format) < item->Items.size() && !item->Items[static_cast<size_t>(format)].Data.empty()) {
+      thumb.Bitmap = MakeThumbnail(item->Items[static_cast<size_t>(format)].Data, limit.Width, limit.Height);
       BITMAP info{};
       if (thumb.Bitmap && ::GetObjectW(thumb.Bitmap.Get(), sizeof(info), &info) == sizeof(info))
         thumb.Size = {info.bmWidth, std::abs(info.bmHeight)};
     }
-    dib = {};
+    item.reset();  // a large picture that left meanwhile is freed here, not under a lock
     const bool stillThere = History.IndexOfId(id).has_value();
     lock.lock();
     // A Keep meanwhile dropped the request: the item has left, and its thumbnail with it.

@@ -361,6 +361,10 @@ TEST(ClipboardKeeper, TheHistoryStaysOpenToReadersWhileTheFileOrTheClipboardIsWr
        }},
       {"the top item put on the clipboard", [](Rig& r, const std::function<void()>& f) { r.Clipboard.DuringWrite = f; },
        [](Rig& r) { return r.Keeper.SetClipboardItem(r.History.ClpHigh()); }},
+      {"an item put on the clipboard by its number", [](Rig& r, const std::function<void()>& f) { r.Clipboard.DuringWrite = f; },
+       [](Rig& r) { return r.Keeper.SetClipboardItemById(r.History.ItemIds().front()); }},
+      {"the newest item put back after a sort", [](Rig& r, const std::function<void()>& f) { r.Clipboard.DuringWrite = f; },
+       [](Rig& r) { return r.Keeper.SetClipboardTop(); }},
   };
   for (const Case& c : cases) {
     Rig rig;
