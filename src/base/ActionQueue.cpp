@@ -9,9 +9,14 @@ TActionQueue::TActionQueue() {
   }
 }
 
+std::atomic<bool>* TActionQueue::WaitingFlag(int32_t code) noexcept {
+  if (!Coalesces(code)) return nullptr;
+  return &Waiting[code == ActionAutoSwitchCheck ? MaxRowAction + 1 : code];
+}
+
 TActionQueue::PushResult TActionQueue::Push(int32_t code) noexcept {
-  const bool autoSwitch = code == ActionAutoSwitchCheck;
-  if (autoSwitch && AutoSwitchWaiting.exchange(true, std::memory_order_acq_rel)) return PushResult::Coalesced;
+  std::atomic<bool>* waiting = WaitingFlag(code);
+  if (waiting != nullptr && waiting->exchange(true, std::memory_order_acq_rel)) return PushResult::Coalesced;
 
   uint32_t pos = Tail.load(std::memory_order_relaxed);
   for (;;) {
@@ -27,7 +32,7 @@ TActionQueue::PushResult TActionQueue::Push(int32_t code) noexcept {
       // pos now holds the tail another producer moved on to.
     } else if (lead < 0) {
       // The cell still holds the code of the previous round: the ring is full.
-      if (autoSwitch) AutoSwitchWaiting.store(false, std::memory_order_release);
+      if (waiting != nullptr) waiting->store(false, std::memory_order_release);
       RejectedCount.fetch_add(1, std::memory_order_relaxed);
       return PushResult::Full;
     } else {
@@ -43,8 +48,9 @@ int32_t TActionQueue::Pop() noexcept {
   int32_t code = cell.Code;
   cell.Sequence.store(pos + Capacity, std::memory_order_release);
   Head.store(pos + 1, std::memory_order_relaxed);
-  // Cleared before the check runs: a key typed from now on asks for a check of its own.
-  if (code == ActionAutoSwitchCheck) AutoSwitchWaiting.store(false, std::memory_order_release);
+  // Cleared before the code runs: a key typed from now on asks for a check of its own, and a
+  // repeat that comes while the row's command runs queues that row once more.
+  if (std::atomic<bool>* waiting = WaitingFlag(code)) waiting->store(false, std::memory_order_release);
   return code;
 }
 

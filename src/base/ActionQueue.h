@@ -19,13 +19,21 @@ namespace pelorin {
 // hook must not wait, and what was accepted keeps its order. Replaying a long backlog of key
 // repeats seconds after the key was let go would be worse than losing the excess.
 //
-// Repeated auto-switch checks are coalesced: while one is waiting another adds nothing, since
-// the one check reads every character typed up to the moment it runs.
+// A row's code and the auto-switch check are coalesced: while one is waiting the same code
+// adds nothing. A held chord fires its row on every auto-repeat, and a slow command (a
+// brightness step waiting for the monitor, a program start) would otherwise leave dozens
+// queued that run on long after the key is released; the one check reads every character
+// typed up to the moment it runs. Wheel-fix notches are never coalesced: one per notch.
 class TActionQueue {
  public:
   static constexpr uint32_t Capacity = 64;
 
   enum class PushResult { Queued, Coalesced, Full };
+
+  // Codes of which at most one waits at a time.
+  static constexpr bool Coalesces(int32_t code) noexcept {
+    return (code >= 0 && code <= MaxRowAction) || code == ActionAutoSwitchCheck;
+  }
 
   TActionQueue();
   TActionQueue(const TActionQueue&) = delete;
@@ -53,7 +61,9 @@ class TActionQueue {
   std::array<Cell, Capacity> Cells;
   alignas(64) std::atomic<uint32_t> Tail{0};
   alignas(64) std::atomic<uint32_t> Head{0};  // written by the consumer only
-  std::atomic<bool> AutoSwitchWaiting{false};
+  // Set while a coalescing code waits: rows 0 to MaxRowAction, then the check.
+  std::atomic<bool>* WaitingFlag(int32_t code) noexcept;
+  std::array<std::atomic<bool>, MaxRowAction + 2> Waiting{};
   std::atomic<uint32_t> RejectedCount{0};
 };
 
