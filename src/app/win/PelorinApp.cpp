@@ -331,7 +331,7 @@ bool TPelorinApp::Start() {
 
   Dispatcher.Create(Instance);
   NoteForm.Create(Instance);
-  NoteFocus.SetWindow(TPelorinWindow::Main, window);
+  NoteFocus.SetMainWindow(window);
   Notes = std::make_unique<TShowingThread>(Dispatcher, NoteForm, NoteFocus, shared);
   Notes->SetNoteCheck(Cfg.NoteCheck);
   NoteSender = std::make_unique<TNoteSender>(*Notes);
