@@ -52,7 +52,7 @@ void BM_PostAction_RepeatOfAWaitingRow(benchmark::State& state) {
   CountingWake wake;
   shared.ActionWake = &wake;
   shared.PostAction(7);
-  for (auto _ : state) shared.PostAction(7);
+  for (auto _ : state) shared.PostAction(7, true);
   if (wake.Signals != 1 || shared.TakeAction() != 7 || shared.TakeAction() != NoAction)
     state.SkipWithError("the repeats were not one waiting row");
   state.SetItemsProcessed(state.iterations());

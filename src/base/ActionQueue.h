@@ -19,28 +19,24 @@ namespace pelorin {
 // hook must not wait, and what was accepted keeps its order. Replaying a long backlog of key
 // repeats seconds after the key was let go would be worse than losing the excess.
 //
-// A row's code and the auto-switch check are coalesced: while one is waiting the same code
-// adds nothing. A held chord fires its row on every auto-repeat, and a slow command (a
+// A held chord fires its row again on every auto-repeat of its key. A repeat adds nothing
+// while a code of that row (or the Pelorin switch a row posts) still waits: a slow command (a
 // brightness step waiting for the monitor, a program start) would otherwise leave dozens
-// queued that run on long after the key is released; the one check reads every character
-// typed up to the moment it runs. Wheel-fix notches are never coalesced: one per notch.
+// queued that run on long after the key is released. A fresh press or click always queues.
+// Auto-switch checks are coalesced the same way, since the one check reads every character
+// typed up to the moment it runs. Wheel-fix notches always queue: one per notch.
 class TActionQueue {
  public:
   static constexpr uint32_t Capacity = 64;
 
   enum class PushResult { Queued, Coalesced, Full };
 
-  // Codes of which at most one waits at a time.
-  static constexpr bool Coalesces(int32_t code) noexcept {
-    return (code >= 0 && code <= MaxRowAction) || code == ActionAutoSwitchCheck;
-  }
-
   TActionQueue();
   TActionQueue(const TActionQueue&) = delete;
   TActionQueue& operator=(const TActionQueue&) = delete;
 
-  // Any thread; never blocks.
-  PushResult Push(int32_t code) noexcept;
+  // Any thread; never blocks. `repeat`: a held key's auto-repeat fired the code again.
+  PushResult Push(int32_t code, bool repeat = false) noexcept;
   // The consumer only: the oldest code, or NoAction when none is waiting. A code whose
   // producer is between claiming and publishing its cell is taken on a later call.
   int32_t Pop() noexcept;
@@ -61,9 +57,11 @@ class TActionQueue {
   std::array<Cell, Capacity> Cells;
   alignas(64) std::atomic<uint32_t> Tail{0};
   alignas(64) std::atomic<uint32_t> Head{0};  // written by the consumer only
-  // Set while a coalescing code waits: rows 0 to MaxRowAction, then the check.
-  std::atomic<bool>* WaitingFlag(int32_t code) noexcept;
-  std::array<std::atomic<bool>, MaxRowAction + 2> Waiting{};
+  // How many codes wait of each row 0 to MaxRowAction, then of the check and of the switch;
+  // null for codes that are never coalesced.
+  std::atomic<uint8_t>* WaitingCount(int32_t code) noexcept;
+  static_assert(Capacity < 256, "a count holds every cell");
+  std::array<std::atomic<uint8_t>, MaxRowAction + 3> Waiting{};
   std::atomic<uint32_t> RejectedCount{0};
 };
 

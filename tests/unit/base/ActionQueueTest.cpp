@@ -38,9 +38,7 @@ TEST(ActionQueue, CodesComeOutInTheOrderTheyWentInAcrossManyRounds) {
   EXPECT_EQ(q.Rejected(), 0u);
 }
 
-// A row's code and the check are taken in while the same code waits (a held chord's repeats
-// on a slow command); wheel-fix notches and the other fixed codes always queue.
-TEST(ActionQueue, RowsAndChecksCoalesceOnlyWhileOneIsWaiting) {
+TEST(ActionQueue, AutoSwitchChecksCoalesceOnlyWhileOneIsWaiting) {
   struct Case {
     const char* Name;
     std::vector<int32_t> Pushed;
@@ -54,17 +52,6 @@ TEST(ActionQueue, RowsAndChecksCoalesceOnlyWhileOneIsWaiting) {
                                                 Push::Queued}, {1, Check, 2, 3}},
       {"other fixed codes repeat", {ActionWheelNotchUp, ActionWheelNotchUp}, {Push::Queued, Push::Queued},
        {ActionWheelNotchUp, ActionWheelNotchUp}},
-      {"wheel notches down", {ActionWheelNotchDown, ActionWheelNotchDown, ActionWheelNotchDown},
-       {Push::Queued, Push::Queued, Push::Queued}, {ActionWheelNotchDown, ActionWheelNotchDown, ActionWheelNotchDown}},
-      {"toggles", {ActionTogglePelorin, ActionTogglePelorin}, {Push::Queued, Push::Queued},
-       {ActionTogglePelorin, ActionTogglePelorin}},
-      {"a row's repeats", {5, 5, 5, 5}, {Push::Queued, Push::Coalesced, Push::Coalesced, Push::Coalesced}, {5}},
-      {"two rows held", {5, 6, 5, 6, 5}, {Push::Queued, Push::Queued, Push::Coalesced, Push::Coalesced,
-                                          Push::Coalesced}, {5, 6}},
-      {"first and last row", {0, MaxRowAction, 0, MaxRowAction}, {Push::Queued, Push::Queued, Push::Coalesced,
-                                                                  Push::Coalesced}, {0, MaxRowAction}},
-      {"a row and the check", {Check, 3, Check, 3}, {Push::Queued, Push::Queued, Push::Coalesced, Push::Coalesced},
-       {Check, 3}},
   };
   for (const Case& c : cases) {
     TActionQueue q;
@@ -75,37 +62,90 @@ TEST(ActionQueue, RowsAndChecksCoalesceOnlyWhileOneIsWaiting) {
   }
 }
 
-TEST(ActionQueue, ACodeTakenLetsTheNextKeyAskForAnother) {
+// A held chord's auto-repeat adds nothing while a code of its row (or the switch a "Disable
+// Pelorin" row posts) waits; fresh presses and clicks always queue, as do wheel notches.
+TEST(ActionQueue, RepeatsAddNothingWhileTheSameCodeWaits) {
+  struct Posted {
+    int32_t Code;
+    bool Repeat;
+  };
+  struct Case {
+    const char* Name;
+    std::vector<Posted> Pushed;
+    std::vector<Push> Results;
+    std::vector<int32_t> Taken;
+  };
+  const Push Q = Push::Queued, C = Push::Coalesced;
+  const int32_t Toggle = ActionTogglePelorin, Notch = ActionWheelNotchUp;
+  const std::vector<Case> cases = {
+      {"a held chord", {{5, false}, {5, true}, {5, true}, {5, true}}, {Q, C, C, C}, {5}},
+      {"two presses", {{5, false}, {5, false}, {5, true}}, {Q, Q, C}, {5, 5}},
+      {"a repeat with nothing waiting", {{5, true}, {5, true}}, {Q, C}, {5}},
+      {"two chords held", {{5, false}, {6, false}, {5, true}, {6, true}}, {Q, Q, C, C}, {5, 6}},
+      {"first and last row", {{0, false}, {MaxRowAction, false}, {0, true}, {MaxRowAction, true}}, {Q, Q, C, C},
+       {0, MaxRowAction}},
+      {"the switch held", {{Toggle, false}, {Toggle, true}, {Toggle, false}}, {Q, C, Q}, {Toggle, Toggle}},
+      {"wheel notches", {{Notch, true}, {Notch, true}}, {Q, Q}, {Notch, Notch}},
+  };
+  for (const Case& c : cases) {
+    TActionQueue q;
+    std::vector<Push> results;
+    for (const Posted& p : c.Pushed) results.push_back(q.Push(p.Code, p.Repeat));
+    EXPECT_EQ(results, c.Results) << c.Name;
+    EXPECT_EQ(Drain(q), c.Taken) << c.Name;
+  }
+}
+
+// Two presses wait, and the first is taken: a repeat still finds the second waiting. Once
+// none waits, the next repeat is the one run that may follow a slow command.
+TEST(ActionQueue, ARepeatCountsEveryWaitingPressOfItsRow) {
+  TActionQueue q;
+  ASSERT_EQ(q.Push(3), Push::Queued);
+  ASSERT_EQ(q.Push(3), Push::Queued);
+  EXPECT_EQ(q.Pop(), 3);
+  EXPECT_EQ(q.Push(3, true), Push::Coalesced);
+  EXPECT_EQ(q.Pop(), 3);
+  EXPECT_EQ(q.Push(3, true), Push::Queued);
+  EXPECT_EQ(q.Push(3, true), Push::Coalesced);
+  EXPECT_EQ(Drain(q), (std::vector<int32_t>{3}));
+  EXPECT_EQ(q.Push(3, true), Push::Queued) << "nothing waits after the drain";
+}
+
+TEST(ActionQueue, ARefusedCodeLeavesNoMarkForItsRepeats) {
+  TActionQueue q;
+  for (uint32_t i = 0; i < TActionQueue::Capacity; ++i) ASSERT_EQ(q.Push(ActionWheelNotchUp), Push::Queued);
+  EXPECT_EQ(q.Push(7), Push::Full);
+  EXPECT_EQ(q.Push(7, true), Push::Full) << "the refused press is not waiting";
+  EXPECT_EQ(q.Pop(), ActionWheelNotchUp);
+  EXPECT_EQ(q.Push(7, true), Push::Queued);
+  EXPECT_EQ(q.Rejected(), 2u);
+}
+
+TEST(ActionQueue, ACheckTakenLetsTheNextKeyAskForAnother) {
   TActionQueue q;
   ASSERT_EQ(q.Push(Check), Push::Queued);
   ASSERT_EQ(q.Push(1), Push::Queued);
   EXPECT_EQ(q.Pop(), Check);
   // The check in hand may already have read the typed characters: a key now needs a new one.
   EXPECT_EQ(q.Push(Check), Push::Queued);
-  EXPECT_EQ(q.Pop(), 1);
-  // A repeat while the row's command runs is the one run that may follow the release.
-  EXPECT_EQ(q.Push(1), Push::Queued);
-  EXPECT_EQ(q.Push(1), Push::Coalesced);
-  EXPECT_EQ(Drain(q), (std::vector<int32_t>{Check, 1}));
+  EXPECT_EQ(Drain(q), (std::vector<int32_t>{1, Check}));
 }
 
 TEST(ActionQueue, AFullQueueRefusesTheNewestAndKeepsWhatItHolds) {
   TActionQueue q;
   for (uint32_t i = 0; i < TActionQueue::Capacity; ++i) ASSERT_EQ(q.Push(static_cast<int32_t>(i % 200)), Push::Queued);
-  EXPECT_EQ(q.Push(100), Push::Full);
+  EXPECT_EQ(q.Push(7), Push::Full);
   EXPECT_EQ(q.Push(Check), Push::Full) << "a check is refused too";
   EXPECT_EQ(q.Rejected(), 2u);
 
   EXPECT_EQ(q.Pop(), 0);
   EXPECT_EQ(q.Push(Check), Push::Queued) << "one cell free again; the refused check left no mark";
-  EXPECT_EQ(q.Push(ActionWheelNotchUp), Push::Full);
-  EXPECT_EQ(q.Push(9), Push::Coalesced) << "a repeat of a waiting row needs no cell";
+  EXPECT_EQ(q.Push(9), Push::Full);
   std::vector<int32_t> rest = Drain(q);
   ASSERT_EQ(rest.size(), TActionQueue::Capacity);
   for (uint32_t i = 1; i < TActionQueue::Capacity; ++i) EXPECT_EQ(rest[i - 1], static_cast<int32_t>(i % 200));
   EXPECT_EQ(rest.back(), Check);
   EXPECT_EQ(q.Rejected(), 3u);
-  EXPECT_EQ(q.Push(100), Push::Queued) << "the refused row left no mark";
 }
 
 // Four producers against one consumer taking as they come: nothing lost, nothing doubled, and
@@ -165,9 +205,9 @@ TEST(SharedStateActions, PostingWakesTheListenerOncePerCodeQueued) {
   shared.PostAction(2);
   shared.PostAction(Check);
   shared.PostAction(Check);
-  shared.PostAction(2);
-  EXPECT_EQ(wake.Signals.load(), 2) << "a coalesced check or row needs no wake of its own";
-  for (uint32_t i = 3; i < TActionQueue::Capacity; ++i) shared.PostAction(ActionWheelNotchUp);
+  shared.PostAction(2, true);
+  EXPECT_EQ(wake.Signals.load(), 2) << "a coalesced check or repeat needs no wake of its own";
+  for (uint32_t i = 3; i < TActionQueue::Capacity; ++i) shared.PostAction(5);
   int before = wake.Signals.load();
   shared.PostAction(6);
   EXPECT_EQ(wake.Signals.load(), before) << "a refused code wakes nobody";
