@@ -45,6 +45,20 @@ void BM_PostAction_CoalescedCheck(benchmark::State& state) {
 }
 BENCHMARK(BM_PostAction_CoalescedCheck);
 
+// A held chord's auto-repeat while its row still waits for a slow command: the repeat is
+// taken in by the waiting code, without a cell or a wake.
+void BM_PostAction_RepeatOfAWaitingRow(benchmark::State& state) {
+  TSharedState shared;
+  CountingWake wake;
+  shared.ActionWake = &wake;
+  shared.PostAction(7);
+  for (auto _ : state) shared.PostAction(7, true);
+  if (wake.Signals != 1 || shared.TakeAction() != 7 || shared.TakeAction() != NoAction)
+    state.SkipWithError("the repeats were not one waiting row");
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_PostAction_RepeatOfAWaitingRow);
+
 // The same row with the portable wake (a mutex and a notify with nobody waiting); on Windows
 // the wake is SetEvent instead.
 void BM_PostAction_RowWithCondWake(benchmark::State& state) {

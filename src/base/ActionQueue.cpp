@@ -9,9 +9,23 @@ TActionQueue::TActionQueue() {
   }
 }
 
-TActionQueue::PushResult TActionQueue::Push(int32_t code) noexcept {
-  const bool autoSwitch = code == ActionAutoSwitchCheck;
-  if (autoSwitch && AutoSwitchWaiting.exchange(true, std::memory_order_acq_rel)) return PushResult::Coalesced;
+std::atomic<uint8_t>* TActionQueue::WaitingCount(int32_t code) noexcept {
+  if (code >= 0 && code <= MaxRowAction) return &Waiting[static_cast<size_t>(code)];
+  if (code == ActionAutoSwitchCheck) return &Waiting[MaxRowAction + 1];
+  if (code == ActionTogglePelorin) return &Waiting[MaxRowAction + 2];
+  return nullptr;
+}
+
+TActionQueue::PushResult TActionQueue::Push(int32_t code, bool repeat) noexcept {
+  std::atomic<uint8_t>* waiting = WaitingCount(code);
+  if (waiting != nullptr) {
+    if (repeat || code == ActionAutoSwitchCheck) {
+      uint8_t none = 0;
+      if (!waiting->compare_exchange_strong(none, 1, std::memory_order_acq_rel)) return PushResult::Coalesced;
+    } else {
+      waiting->fetch_add(1, std::memory_order_acq_rel);
+    }
+  }
 
   uint32_t pos = Tail.load(std::memory_order_relaxed);
   for (;;) {
@@ -27,7 +41,7 @@ TActionQueue::PushResult TActionQueue::Push(int32_t code) noexcept {
       // pos now holds the tail another producer moved on to.
     } else if (lead < 0) {
       // The cell still holds the code of the previous round: the ring is full.
-      if (autoSwitch) AutoSwitchWaiting.store(false, std::memory_order_release);
+      if (waiting != nullptr) waiting->fetch_sub(1, std::memory_order_acq_rel);
       RejectedCount.fetch_add(1, std::memory_order_relaxed);
       return PushResult::Full;
     } else {
@@ -43,8 +57,9 @@ int32_t TActionQueue::Pop() noexcept {
   int32_t code = cell.Code;
   cell.Sequence.store(pos + Capacity, std::memory_order_release);
   Head.store(pos + 1, std::memory_order_relaxed);
-  // Cleared before the check runs: a key typed from now on asks for a check of its own.
-  if (code == ActionAutoSwitchCheck) AutoSwitchWaiting.store(false, std::memory_order_release);
+  // Cleared before the code runs: a key typed from now on asks for a check of its own, and a
+  // repeat that comes while the row's command runs queues that row once more.
+  if (std::atomic<uint8_t>* waiting = WaitingCount(code)) waiting->fetch_sub(1, std::memory_order_acq_rel);
   return code;
 }
 

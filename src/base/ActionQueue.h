@@ -19,8 +19,12 @@ namespace pelorin {
 // hook must not wait, and what was accepted keeps its order. Replaying a long backlog of key
 // repeats seconds after the key was let go would be worse than losing the excess.
 //
-// Repeated auto-switch checks are coalesced: while one is waiting another adds nothing, since
-// the one check reads every character typed up to the moment it runs.
+// A held chord fires its row again on every auto-repeat of its key. A repeat adds nothing
+// while a code of that row (or the Pelorin switch a row posts) still waits: a slow command (a
+// brightness step waiting for the monitor, a program start) would otherwise leave dozens
+// queued that run on long after the key is released. A fresh press or click always queues.
+// Auto-switch checks are coalesced the same way, since the one check reads every character
+// typed up to the moment it runs. Wheel-fix notches always queue: one per notch.
 class TActionQueue {
  public:
   static constexpr uint32_t Capacity = 64;
@@ -31,8 +35,8 @@ class TActionQueue {
   TActionQueue(const TActionQueue&) = delete;
   TActionQueue& operator=(const TActionQueue&) = delete;
 
-  // Any thread; never blocks.
-  PushResult Push(int32_t code) noexcept;
+  // Any thread; never blocks. `repeat`: a held key's auto-repeat fired the code again.
+  PushResult Push(int32_t code, bool repeat = false) noexcept;
   // The consumer only: the oldest code, or NoAction when none is waiting. A code whose
   // producer is between claiming and publishing its cell is taken on a later call.
   int32_t Pop() noexcept;
@@ -53,7 +57,11 @@ class TActionQueue {
   std::array<Cell, Capacity> Cells;
   alignas(64) std::atomic<uint32_t> Tail{0};
   alignas(64) std::atomic<uint32_t> Head{0};  // written by the consumer only
-  std::atomic<bool> AutoSwitchWaiting{false};
+  // How many codes wait of each row 0 to MaxRowAction, then of the check and of the switch;
+  // null for codes that are never coalesced.
+  std::atomic<uint8_t>* WaitingCount(int32_t code) noexcept;
+  static_assert(Capacity < 256, "a count holds every cell");
+  std::array<std::atomic<uint8_t>, MaxRowAction + 3> Waiting{};
   std::atomic<uint32_t> RejectedCount{0};
 };
 

@@ -71,7 +71,8 @@ struct TSharedState {
   std::atomic<int32_t> VolumeStep{1};           // grows while a volume command repeats
 
   // Any thread, hook callbacks included: a lock-free push and one wake of the command thread.
-  void PostAction(int32_t code) noexcept;
+  // `repeat`: a held key's auto-repeat, which adds nothing while the same code waits.
+  void PostAction(int32_t code, bool repeat = false) noexcept;
 
   // The command thread: the oldest waiting code, or NoAction.
   int32_t TakeAction() noexcept { return PendingAction.Pop(); }

@@ -86,7 +86,7 @@ bool TShowingThread::ShowLatest() {
 }
 
 void TShowingThread::ShowInGui() {
-  TPelorinWindow own = Focus.FrontWindow();
+  const TWindowHandle own = Focus.OwnFrontWindow();
   std::wstring text;
   int32_t level;
   {
@@ -104,9 +104,10 @@ void TShowingThread::ShowInGui() {
 
   // With another application in front, the main window takes no input while the note is up.
   // Only an enabled main window is disabled, so hiding never ends a modal state it did not
-  // start (a message box disables its owner too).
-  if (own == TPelorinWindow::None) {
-    if (Focus.WindowShowing(TPelorinWindow::Main) && Focus.MainWindowEnabled()) {
+  // start (a message box disables its owner too). Any window of Pelorin in front keeps its
+  // input, and the main window stays as it is.
+  if (own == 0) {
+    if (Focus.MainWindowShowing() && Focus.MainWindowEnabled()) {
       Focus.EnableMainWindow(false);
       MainDisabledByNote = true;
     }

@@ -27,21 +27,20 @@ struct NoteViewPort : NoteTextWidthPort {
   virtual void Hide() = 0;
 };
 
-// Pelorin's own windows that a note must not leave without input, in the order they are
-// looked at when one is in front.
-enum class TPelorinWindow { None, Help, ClipboardManager, Main };
-
-// What a note needs to know and do about the focus, GUI thread only.
+// What a note needs to know and do about the focus, GUI thread only. Pelorin's windows are
+// all of its windows: the main window, the Clipboard Manager, help, the brightness slider, a
+// message box or file dialog of its own.
 struct NoteFocusPort {
   virtual ~NoteFocusPort() = default;
-  // The first of the help window, the Clipboard Manager and the main window that is in
-  // front; None when another application's window is.
-  virtual TPelorinWindow FrontWindow() = 0;
-  virtual bool WindowShowing(TPelorinWindow window) = 0;
+  // The window in front when it is one of Pelorin's; 0 when another application's is, or none.
+  virtual TWindowHandle OwnFrontWindow() = 0;
+  // Visible and not minimised.
+  virtual bool WindowShowing(TWindowHandle window) = 0;
+  virtual bool MainWindowShowing() = 0;
   virtual bool MainWindowEnabled() = 0;
   virtual void EnableMainWindow(bool enable) = 0;
   // Keyboard focus back to the window, unless it or one of its controls has it.
-  virtual void GiveFocusBack(TPelorinWindow window) = 0;
+  virtual void GiveFocusBack(TWindowHandle window) = 0;
 };
 
 // One step of a note: a text note stays 40 steps, a level note 100, about 0.64 s and 1.6 s.

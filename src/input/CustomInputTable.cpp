@@ -157,11 +157,11 @@ bool IsRowActive(const TCustomInputTable& table, int row, bool checkedInputsEnab
   return checkedInputsEnabled || !IsCheckedState(table.InputState(row));
 }
 
-void FireRow(const TCustomInputTable& table, int row, TSharedState& shared) {
+void FireRow(const TCustomInputTable& table, int row, TSharedState& shared, bool repeat) {
   if (table.GetCell(0, row) == CommandCatalogue[cmdDisablePelorin])
-    shared.PostAction(ActionTogglePelorin);
+    shared.PostAction(ActionTogglePelorin, repeat);
   else if (row >= 0 && row <= MaxRowAction)
-    shared.PostAction(row);
+    shared.PostAction(row, repeat);
 }
 
 }  // namespace pelorin

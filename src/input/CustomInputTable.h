@@ -144,7 +144,8 @@ class TCustomInputTable {
 bool IsRowActive(const TCustomInputTable& table, int row, bool checkedInputsEnabled);
 
 // The common tail of every recognised input: posts 245 for a "Disable Pelorin" row (the
-// switch is never run through a row index), the row index otherwise.
-void FireRow(const TCustomInputTable& table, int row, TSharedState& shared);
+// switch is never run through a row index), the row index otherwise. `repeat`: a held key's
+// auto-repeat fired it again.
+void FireRow(const TCustomInputTable& table, int row, TSharedState& shared, bool repeat = false);
 
 }  // namespace pelorin

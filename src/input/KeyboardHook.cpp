@@ -86,8 +86,10 @@ HookVerdict TKeyboardHook::OnPress(const KeyEvent& e, const TKeyName& name) noex
   if (e.VkCode == VkEscape) Shared.TrackedClicking.store(false, std::memory_order_relaxed);
 
   // A 17th key finds the list full: it is not listed, fires nothing and passes; the list
-  // keeps the first 16 and its release simply finds no entry.
-  bool listed = Pressed.Contains(name) ||
+  // keeps the first 16 and its release simply finds no entry. A key already held is the
+  // system's auto-repeat.
+  const bool repeat = Pressed.Contains(name);
+  bool listed = repeat ||
                 Pressed.Append({name, static_cast<uint8_t>(e.VkCode), static_cast<uint8_t>(e.ScanCode), false});
   int row = listed ? FindChordRow() : -1;
 
@@ -112,7 +114,7 @@ HookVerdict TKeyboardHook::OnPress(const KeyEvent& e, const TKeyName& name) noex
   }
 
   if (row != -1 && IsRowActive(Table, row, Shared.CheckedInputsEnabled.load(std::memory_order_relaxed))) {
-    FireRow(Table, row, Shared);
+    FireRow(Table, row, Shared, repeat);
     Pressed[Pressed.Count() - 1].Swallowed = true;
     return HookVerdict::Eat;
   }

@@ -113,11 +113,18 @@ void TLayoutSwitcher::AutoSwitchCheck() {
   const bool lastIsLetter = IsLetter(log.back());
 
   if (Skip) {
-    // The letters of a switched word move the window start one by one; the first
-    // non-letter ends the skipping and is skipped as well.
-    Skip = lastIsLetter;
-    ++Start;
-    return;
+    // The switched word is skipped whole, with the break after it: several keys may have
+    // come since the last look (typed while the switch was being replayed), and a letter
+    // left in the window would be erased and typed again by a later switch.
+    int32_t x = std::max(Start, 0);
+    while (x < count && IsLetter(log[static_cast<size_t>(x)])) ++x;
+    if (x == count) {
+      Start = count;
+      return;
+    }
+    Skip = false;
+    Start = x + 1;
+    // What follows the break is the next word, judged now as any window.
   }
   const TWindowScan scan = ScanTypedWindow(log, Start);
   if (!AutoSwitch.load(std::memory_order_relaxed)) {

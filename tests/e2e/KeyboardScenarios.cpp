@@ -1,6 +1,10 @@
 // Keyboard chords as inputs and as commands, and Esc in the main window.
 #include "E2eSupport.h"
 
+#include <tlhelp32.h>
+
+#include <set>
+
 namespace pelorin::e2e {
 namespace {
 
@@ -83,6 +87,98 @@ INSTANTIATE_TEST_SUITE_P(, ChordCommand,
                          [](const ::testing::TestParamInfo<TReplayCase>& info) {
                            return std::string(info.param.Name);
                          });
+
+// The threads of a process, by id.
+std::set<DWORD> ThreadsOf(DWORD pid) {
+  std::set<DWORD> threads;
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return threads;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry))
+    if (entry.th32OwnerProcessID == pid) threads.insert(entry.th32ThreadID);
+  ::CloseHandle(snapshot);
+  return threads;
+}
+
+// Suspends threads while it lives.
+class TSuspended {
+ public:
+  explicit TSuspended(const std::set<DWORD>& threads) {
+    for (DWORD id : threads) {
+      HANDLE thread = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, id);
+      if (thread == nullptr) continue;
+      if (::SuspendThread(thread) == static_cast<DWORD>(-1)) {
+        ::CloseHandle(thread);
+        continue;
+      }
+      Held.push_back(thread);
+    }
+  }
+  ~TSuspended() { Resume(); }
+  void Resume() {
+    for (HANDLE thread : Held) {
+      ::ResumeThread(thread);
+      ::CloseHandle(thread);
+    }
+    Held.clear();
+  }
+  size_t Count() const { return Held.size(); }
+
+ private:
+  std::vector<HANDLE> Held;
+};
+
+// A chord held while its command is slow: a brightness step waits for the monitor, a program
+// takes its time to start. The driver holds Pelorin's command thread (the one thread the first
+// command started, notes being off) while the chord's key repeats 30 times and is released.
+// The repeats are one waiting action: the command runs once after the release, not 31 times.
+class HeldChord : public TScenario {};
+
+TEST_F(HeldChord, RunsItsCommandOnceAfterTheReleaseThoughTheKeyRepeatedWhileTheCommandThreadWasBusy) {
+  const TChord ctrlQ{{keys::LeftCtrl, keys::Q}}, pressF9{{F9}};
+  WriteIni(TIni()
+               .Section("Custom Inputs")
+               .Row(1, pressF9.Text(), ctrlQ.Text(), StateChord, pressF9.Hex())
+               .Section("Settings")
+               .Value("Show notifications on custom inputs", "0"));
+  TDriverWindow driver;
+  TPelorin* pelorin = StartPelorin(L"autorun");
+  ASSERT_NE(pelorin, nullptr);
+  ASSERT_TRUE(driver.Activate());
+
+  const std::set<DWORD> before = ThreadsOf(pelorin->Pid());
+  Input.Chord(ctrlQ.Keys);
+  ASSERT_TRUE(WaitFor([&] { return driver.KeyDowns(VK_F9) == 1; }, EffectDeadlineMs))
+      << "the chord did not fire: " << driver.Describe();
+  ASSERT_TRUE(SyncKeys(Input, driver));
+  std::set<DWORD> started;
+  for (DWORD id : ThreadsOf(pelorin->Pid()))
+    if (!before.contains(id)) started.insert(id);
+  ASSERT_FALSE(started.empty()) << "no thread started with the first command";
+
+  TSuspended busy(started);
+  ASSERT_EQ(busy.Count(), started.size());
+  std::vector<TInput::TKeyEvent> held{{keys::LeftCtrl, false, Input.After(1000)}, {keys::Q, false, Input.After(40)}};
+  for (int i = 0; i < 30; ++i) held.push_back({keys::Q, false, Input.After(33)});  // the system's key repeat
+  held.push_back({keys::Q, true, Input.After(20)});
+  held.push_back({keys::LeftCtrl, true, Input.After(20)});
+  Input.Keys(held);
+  // Everything sent has been through Pelorin's hook once the next keys arrive here.
+  ASSERT_TRUE(SyncKeys(Input, driver));
+  EXPECT_EQ(driver.KeyDowns(VK_F9), 1) << "a command ran while its thread was held: " << driver.Describe();
+  EXPECT_EQ(driver.KeyDowns('Q'), 0) << "the chord's key is eaten, repeats too: " << driver.Describe();
+
+  busy.Resume();
+  EXPECT_TRUE(WaitFor([&] { return driver.KeyDowns(VK_F9) >= 2; }, EffectDeadlineMs))
+      << "the held chord did not run after the release: " << driver.Describe();
+  EXPECT_TRUE(HoldsFor([&] { return driver.KeyDowns(VK_F9) == 2; }, QuietMs))
+      << "ran on after the release: " << driver.KeyDowns(VK_F9) - 1 << " times";
+  ASSERT_TRUE(SyncKeys(Input, driver));
+  for (int vk : {VK_CONTROL, VK_F9, static_cast<int>('Q')})
+    EXPECT_GE(::GetKeyState(vk), 0) << "virtual key " << vk << " left down: " << driver.Describe();
+  EXPECT_EQ(pelorin->Close(), std::optional<DWORD>(0));
+}
 
 class EscapeKey : public TScenario {};
 

@@ -37,9 +37,58 @@ void Shot(const wchar_t* name) {
   EXPECT_TRUE(SaveScreen(path)) << "could not write " << std::string(path.begin(), path.end());
 }
 
+// Another application's window under the note's corner, in a process of its own (Wine's
+// notepad): every window of this process counts as one of Pelorin's.
+class TOtherApplication {
+ public:
+  bool Start(int x, int y, int width, int height) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    wchar_t line[] = L"notepad.exe";
+    if (!::CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &Process)) return false;
+    ::WaitForInputIdle(Process.hProcess, Deadline);
+    if (!PumpUntil([&] { return (Window = FindWindowOf(Process.dwProcessId)) != nullptr; }, Deadline)) return false;
+    return ::SetWindowPos(Window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
+  }
+  ~TOtherApplication() {
+    if (Process.hProcess == nullptr) return;
+    ::TerminateProcess(Process.hProcess, 0);
+    ::WaitForSingleObject(Process.hProcess, Deadline);
+    ::CloseHandle(Process.hThread);
+    ::CloseHandle(Process.hProcess);
+  }
+  HWND Window = nullptr;
+
+ private:
+  static HWND FindWindowOf(DWORD pid) {
+    struct Search { DWORD Pid; HWND Found; } search{pid, nullptr};
+    ::EnumWindows(
+        [](HWND w, LPARAM data) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(data);
+          DWORD owner = 0;
+          ::GetWindowThreadProcessId(w, &owner);
+          if (owner != s->Pid || !::IsWindowVisible(w) || ::GetWindow(w, GW_OWNER) != nullptr) return TRUE;
+          s->Found = w;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+  }
+  PROCESS_INFORMATION Process{};
+};
 
 class NoteForm : public ::testing::Test {
  protected:
+  static void SetUpTestSuite() {
+    OtherApp = new TOtherApplication;
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    if (!OtherApp->Start(width - 520, 0, 520, 260)) OtherApp->Window = nullptr;
+  }
+  static void TearDownTestSuite() {
+    delete OtherApp;
+    OtherApp = nullptr;
+  }
+
   void SetUp() override {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     ASSERT_TRUE(Dispatcher.Create(instance));
@@ -48,13 +97,13 @@ class NoteForm : public ::testing::Test {
     Shared.ScreenWidth = ScreenWidth;
 
     // Another application's window in front, under the note's corner.
-    Other = CreatePlainWindow(L"Another application", ScreenWidth - 520, 0, 520, 260);
+    Other = OtherApp->Window;
+    ASSERT_NE(Other, nullptr) << "notepad did not come up";
     Main = CreatePlainWindow(L"Pelorin main window", 60, 300, 400, 260);
-    ASSERT_NE(Other, nullptr);
     ASSERT_NE(Main, nullptr);
     Edit = ::CreateWindowExW(0, L"EDIT", L"typing here", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 200, 24, Main,
                              nullptr, instance, nullptr);
-    Focus.SetWindow(TPelorinWindow::Main, Main);
+    Focus.SetMainWindow(Main);
     ASSERT_TRUE(BringToFront(Other));
     Notes = std::make_unique<TShowingThread>(Dispatcher, Form, Focus, Shared);
   }
@@ -65,7 +114,6 @@ class NoteForm : public ::testing::Test {
     Notes.reset();
     Form.Destroy();
     ::DestroyWindow(Main);
-    ::DestroyWindow(Other);
   }
 
   // From another thread, as the command thread calls it.
@@ -87,10 +135,13 @@ class NoteForm : public ::testing::Test {
   TSharedState Shared;
   std::unique_ptr<TShowingThread> Notes;
   int ScreenWidth = 0;
+  static TOtherApplication* OtherApp;
   HWND Other = nullptr;
   HWND Main = nullptr;
   HWND Edit = nullptr;
 };
+
+TOtherApplication* NoteForm::OtherApp = nullptr;
 
 TEST_F(NoteForm, TextNoteAtTheRightEdgeIsTranslucentNeverActivatedAndGoesAway) {
   HWND front = ::GetForegroundWindow();
@@ -155,6 +206,31 @@ TEST_F(NoteForm, MainWindowInFrontKeepsItsFocusedControl) {
   EXPECT_EQ(::GetFocus(), Edit);
   ASSERT_TRUE(PumpUntil([&] { return !NoteVisible(); }, Deadline));
   EXPECT_EQ(::GetFocus(), Edit);
+}
+
+// Any window of Pelorin in front, here one the note was never told about (as the Clipboard
+// Manager, help or a message box): it keeps its input and its focused control, and the main
+// window behind it stays enabled.
+TEST_F(NoteForm, AnotherPelorinWindowInFrontKeepsItsInputAndTheMainWindowEnabled) {
+  HWND manager = CreatePlainWindow(L"Clipboard Manager", 500, 300, 300, 200);
+  ASSERT_NE(manager, nullptr);
+  HWND search = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 200, 24, manager,
+                                  nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  ASSERT_TRUE(BringToFront(manager));
+  ::SetFocus(search);
+  ASSERT_EQ(::GetFocus(), search);
+
+  SendNote(L"", 40);
+  ASSERT_TRUE(PumpUntil([&] { return NoteVisible(); }, Deadline));
+  EXPECT_TRUE(::IsWindowEnabled(Main)) << "the main window was disabled for the note";
+  EXPECT_TRUE(::IsWindowEnabled(manager));
+  EXPECT_EQ(::GetForegroundWindow(), manager);
+  EXPECT_EQ(::GetFocus(), search);
+  ASSERT_TRUE(PumpUntil([&] { return !NoteVisible(); }, Deadline));
+  EXPECT_TRUE(::IsWindowEnabled(Main));
+  EXPECT_EQ(::GetForegroundWindow(), manager);
+  EXPECT_EQ(::GetFocus(), search);
+  ::DestroyWindow(manager);
 }
 
 }  // namespace

@@ -367,7 +367,7 @@ bool TPelorinApp::Start() {
     ::SetTimer(window, IniRetryTimer, IniRetryIntervalMs, nullptr);
   }
   NoteForm.Create(Instance);
-  NoteFocus.SetWindow(TPelorinWindow::Main, window);
+  NoteFocus.SetMainWindow(window);
   Notes = std::make_unique<TShowingThread>(Dispatcher, NoteForm, NoteFocus, shared);
   Notes->SetNoteCheck(Cfg.NoteCheck);
   NoteSender = std::make_unique<TNoteSender>(*Notes);

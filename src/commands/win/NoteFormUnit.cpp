@@ -170,31 +170,32 @@ void TNoteForm::PaintLevel(HDC dc) const {
   }
 }
 
-TPelorinWindow TNoteFocus::FrontWindow() {
+namespace {
+HWND AsHwnd(TWindowHandle window) { return reinterpret_cast<HWND>(window); }
+
+bool Showing(HWND window) { return window != nullptr && ::IsWindowVisible(window) && !::IsIconic(window); }
+}  // namespace
+
+TWindowHandle TNoteFocus::OwnFrontWindow() {
   HWND front = ::GetForegroundWindow();
-  if (front == nullptr) return TPelorinWindow::None;
-  for (TPelorinWindow which : {TPelorinWindow::Help, TPelorinWindow::ClipboardManager, TPelorinWindow::Main})
-    if (WindowOf(which) == front) return which;
-  return TPelorinWindow::None;
+  if (front == nullptr) return 0;
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(front, &process);
+  return process == ::GetCurrentProcessId() ? reinterpret_cast<TWindowHandle>(front) : 0;
 }
 
-bool TNoteFocus::WindowShowing(TPelorinWindow which) {
-  HWND window = WindowOf(which);
-  return window != nullptr && ::IsWindowVisible(window) && !::IsIconic(window);
-}
+bool TNoteFocus::WindowShowing(TWindowHandle window) { return Showing(AsHwnd(window)); }
 
-bool TNoteFocus::MainWindowEnabled() {
-  HWND window = WindowOf(TPelorinWindow::Main);
-  return window != nullptr && ::IsWindowEnabled(window);
-}
+bool TNoteFocus::MainWindowShowing() { return Showing(Main); }
+
+bool TNoteFocus::MainWindowEnabled() { return Main != nullptr && ::IsWindowEnabled(Main); }
 
 void TNoteFocus::EnableMainWindow(bool enable) {
-  HWND window = WindowOf(TPelorinWindow::Main);
-  if (window != nullptr) ::EnableWindow(window, enable);
+  if (Main != nullptr) ::EnableWindow(Main, enable);
 }
 
-void TNoteFocus::GiveFocusBack(TPelorinWindow which) {
-  HWND window = WindowOf(which);
+void TNoteFocus::GiveFocusBack(TWindowHandle which) {
+  HWND window = AsHwnd(which);
   if (window == nullptr) return;
   // Leaves the focus where it is inside the window: taking it to the window itself would
   // pull it out of the control the user is typing in.

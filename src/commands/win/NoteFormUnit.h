@@ -11,7 +11,7 @@ namespace pelorin {
 //
 // Start-up, in the GUI thread, once the dispatcher exists:
 //   noteForm.Create(instance);
-//   noteFocus.SetWindow(TPelorinWindow::Main, mainWindow);
+//   noteFocus.SetMainWindow(mainWindow);
 //   TShowingThread notes(dispatcher, noteForm, noteFocus, Shared());
 //   notes.SetNoteCheck(settings.NoteCheck);  // again whenever the setting changes
 // Shutdown: dispatcher.Close(), then notes.Stop(), then noteForm.Destroy().
@@ -40,21 +40,22 @@ class TNoteForm : public TWindowBase, public NoteViewPort {
   TNoteLayout Layout;
 };
 
-// Pelorin's windows as the note's focus rules see them. A window not set yet (help,
-// Clipboard Manager) is never in front and never showing.
+// Pelorin's windows as the note's focus rules see them: every window of this process is one
+// (the main window, the Clipboard Manager, help, a message box, ...), so none has to be
+// registered; only the main window is named, since a note may disable it.
 class TNoteFocus : public NoteFocusPort {
  public:
-  void SetWindow(TPelorinWindow which, HWND window) { Windows[static_cast<int>(which)] = window; }
+  void SetMainWindow(HWND window) { Main = window; }
 
-  TPelorinWindow FrontWindow() override;
-  bool WindowShowing(TPelorinWindow which) override;
+  TWindowHandle OwnFrontWindow() override;
+  bool WindowShowing(TWindowHandle window) override;
+  bool MainWindowShowing() override;
   bool MainWindowEnabled() override;
   void EnableMainWindow(bool enable) override;
-  void GiveFocusBack(TPelorinWindow which) override;
+  void GiveFocusBack(TWindowHandle window) override;
 
  private:
-  HWND WindowOf(TPelorinWindow which) const { return Windows[static_cast<int>(which)]; }
-  HWND Windows[4] = {};
+  HWND Main = nullptr;
 };
 
 }  // namespace pelorin

@@ -62,6 +62,65 @@ TEST(ActionQueue, AutoSwitchChecksCoalesceOnlyWhileOneIsWaiting) {
   }
 }
 
+// A held chord's auto-repeat adds nothing while a code of its row (or the switch a "Disable
+// Pelorin" row posts) waits; fresh presses and clicks always queue, as do wheel notches.
+TEST(ActionQueue, RepeatsAddNothingWhileTheSameCodeWaits) {
+  struct Posted {
+    int32_t Code;
+    bool Repeat;
+  };
+  struct Case {
+    const char* Name;
+    std::vector<Posted> Pushed;
+    std::vector<Push> Results;
+    std::vector<int32_t> Taken;
+  };
+  const Push Q = Push::Queued, C = Push::Coalesced;
+  const int32_t Toggle = ActionTogglePelorin, Notch = ActionWheelNotchUp;
+  const std::vector<Case> cases = {
+      {"a held chord", {{5, false}, {5, true}, {5, true}, {5, true}}, {Q, C, C, C}, {5}},
+      {"two presses", {{5, false}, {5, false}, {5, true}}, {Q, Q, C}, {5, 5}},
+      {"a repeat with nothing waiting", {{5, true}, {5, true}}, {Q, C}, {5}},
+      {"two chords held", {{5, false}, {6, false}, {5, true}, {6, true}}, {Q, Q, C, C}, {5, 6}},
+      {"first and last row", {{0, false}, {MaxRowAction, false}, {0, true}, {MaxRowAction, true}}, {Q, Q, C, C},
+       {0, MaxRowAction}},
+      {"the switch held", {{Toggle, false}, {Toggle, true}, {Toggle, false}}, {Q, C, Q}, {Toggle, Toggle}},
+      {"wheel notches", {{Notch, true}, {Notch, true}}, {Q, Q}, {Notch, Notch}},
+  };
+  for (const Case& c : cases) {
+    TActionQueue q;
+    std::vector<Push> results;
+    for (const Posted& p : c.Pushed) results.push_back(q.Push(p.Code, p.Repeat));
+    EXPECT_EQ(results, c.Results) << c.Name;
+    EXPECT_EQ(Drain(q), c.Taken) << c.Name;
+  }
+}
+
+// Two presses wait, and the first is taken: a repeat still finds the second waiting. Once
+// none waits, the next repeat is the one run that may follow a slow command.
+TEST(ActionQueue, ARepeatCountsEveryWaitingPressOfItsRow) {
+  TActionQueue q;
+  ASSERT_EQ(q.Push(3), Push::Queued);
+  ASSERT_EQ(q.Push(3), Push::Queued);
+  EXPECT_EQ(q.Pop(), 3);
+  EXPECT_EQ(q.Push(3, true), Push::Coalesced);
+  EXPECT_EQ(q.Pop(), 3);
+  EXPECT_EQ(q.Push(3, true), Push::Queued);
+  EXPECT_EQ(q.Push(3, true), Push::Coalesced);
+  EXPECT_EQ(Drain(q), (std::vector<int32_t>{3}));
+  EXPECT_EQ(q.Push(3, true), Push::Queued) << "nothing waits after the drain";
+}
+
+TEST(ActionQueue, ARefusedCodeLeavesNoMarkForItsRepeats) {
+  TActionQueue q;
+  for (uint32_t i = 0; i < TActionQueue::Capacity; ++i) ASSERT_EQ(q.Push(ActionWheelNotchUp), Push::Queued);
+  EXPECT_EQ(q.Push(7), Push::Full);
+  EXPECT_EQ(q.Push(7, true), Push::Full) << "the refused press is not waiting";
+  EXPECT_EQ(q.Pop(), ActionWheelNotchUp);
+  EXPECT_EQ(q.Push(7, true), Push::Queued);
+  EXPECT_EQ(q.Rejected(), 2u);
+}
+
 TEST(ActionQueue, ACheckTakenLetsTheNextKeyAskForAnother) {
   TActionQueue q;
   ASSERT_EQ(q.Push(Check), Push::Queued);
@@ -146,7 +205,8 @@ TEST(SharedStateActions, PostingWakesTheListenerOncePerCodeQueued) {
   shared.PostAction(2);
   shared.PostAction(Check);
   shared.PostAction(Check);
-  EXPECT_EQ(wake.Signals.load(), 2) << "the coalesced check needs no wake of its own";
+  shared.PostAction(2, true);
+  EXPECT_EQ(wake.Signals.load(), 2) << "a coalesced check or repeat needs no wake of its own";
   for (uint32_t i = 3; i < TActionQueue::Capacity; ++i) shared.PostAction(5);
   int before = wake.Signals.load();
   shared.PostAction(6);

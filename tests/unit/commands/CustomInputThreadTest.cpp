@@ -26,6 +26,7 @@ struct FakeVolume : VolumePort {
 struct FakeMonitor : BrightnessPort {
   EventLog& L;
   uint32_t Min = 0, CurValue = 70, Max = 100;
+  std::function<void()> OnWrite;  // a monitor that takes its time
   explicit FakeMonitor(EventLog& l) : L(l) {}
   bool Read(uint32_t& min, uint32_t& cur, uint32_t& max) override {
     L.Add("monitor read");
@@ -37,6 +38,7 @@ struct FakeMonitor : BrightnessPort {
   bool Write(uint32_t cur) override {
     L.Add("monitor write " + std::to_string(cur));
     CurValue = cur;
+    if (OnWrite) OnWrite();
     return true;
   }
 };
@@ -44,9 +46,11 @@ struct FakeMonitor : BrightnessPort {
 struct FakeSystem : CommandSystemPort {
   EventLog& L;
   uint32_t Tick = 100000;
+  std::function<void()> OnShellExecute;  // a program that takes its time to start
   explicit FakeSystem(EventLog& l) : L(l) {}
   void ShellExecute(const std::wstring& file, const std::wstring& params, const std::wstring& folder) override {
     L.Add("run '" + Narrow(file) + "' '" + Narrow(params) + "' in '" + Narrow(folder) + "'");
+    if (OnShellExecute) OnShellExecute();
   }
   void PowerCommand(int n) override { L.Add("power " + std::to_string(n)); }
   uint32_t TickCount() override { return Tick; }
@@ -180,6 +184,60 @@ TEST_F(CommandThreadTest, AButtonRowAndAnAutoSwitchCheckRightAfterItBothRun) {
 
   EXPECT_EQ(thread.RunPending(), 2);
   EXPECT_EQ(Events.Lines, (Lines{"key down 88 marked", "key up 88 marked", "note 'X' level -1", "auto switch check"}));
+}
+
+// A chord held on a slow command: while the command runs, the system repeats the chord's key
+// (60 times here) and the user lets go. The repeats that came meanwhile are one waiting
+// action, so the command runs at most once more after the release.
+TEST_F(CommandThreadTest, AChordHeldOnASlowCommandRunsAtMostOnceAfterItIsReleased) {
+  struct Case {
+    const char* Name;
+    std::wstring Command;
+    std::function<void()>* Slow;  // the fake's step that takes its time
+  };
+  const std::vector<Case> cases = {
+      {"a command line", L"C:\\Tools\\slow.exe", &System.OnShellExecute},
+      {"a brightness step", L"Monitor brightness Up", &Monitor.OnWrite},
+  };
+  const uint32_t ctrl = 162, ctrlScan = 29, t = 'T', tScan = 20;
+  for (const Case& c : cases) {
+    Table.Clear();
+    ASSERT_TRUE(Table.AddRow(c.Command, std::nullopt, L"Left Ctrl + T", StateChord));
+    int runs = 0, runsAfterRelease = 0;
+    bool released = false;
+    uint32_t time = 5000;
+    *c.Slow = [&] {
+      ++runs;
+      if (released) ++runsAfterRelease;
+      if (runs > 1) return;
+      for (int i = 0; i < 60; ++i) Keyboard.KeyboardHookProc({t, tScan, 0, time += 33});
+      Keyboard.KeyboardHookProc({t, tScan, KeyReleasedFlag, time += 10});
+      Keyboard.KeyboardHookProc({ctrl, ctrlScan, KeyReleasedFlag, time += 10});
+      released = true;
+    };
+    Keyboard.KeyboardHookProc({ctrl, ctrlScan, 0, time});
+    ASSERT_EQ(Keyboard.KeyboardHookProc({t, tScan, 0, time += 10}), HookVerdict::Eat) << c.Name;
+    Thread.RunPending();
+    *c.Slow = nullptr;
+    EXPECT_TRUE(released) << c.Name << ": the command never ran";
+    EXPECT_LE(runsAfterRelease, 1) << c.Name << " ran " << runs << " times in all";
+    EXPECT_TRUE(Shared.PendingAction.Empty()) << c.Name;
+  }
+}
+
+// A quick command runs for every repeat the thread takes; two presses while one waits are two
+// runs, a press and its repeats one.
+TEST_F(CommandThreadTest, RepeatsOfAQuickCommandRunAsTakenAndEveryPressRuns) {
+  Row(L"Volume Up");
+  for (int i = 0; i < 2; ++i) {
+    Shared.PostAction(1, true);
+    Shared.PostAction(1, true);
+    EXPECT_EQ(Thread.RunPending(), 1) << i;
+  }
+  Shared.PostAction(1);
+  Shared.PostAction(1);
+  EXPECT_EQ(Thread.RunPending(), 2);
+  EXPECT_EQ(Volume.Level, 50 + 1 + 2 + 3 + 4);
 }
 
 TEST_F(CommandThreadTest, BrightnessStepUsesAOneSecondCacheAndAlwaysWrites) {

@@ -149,22 +149,24 @@ class FakeView : public NoteViewPort {
   std::condition_variable Changed;
 };
 
+// Pelorin's windows by handle; any other handle is another application's.
+constexpr TWindowHandle MainWnd = 11, HelpWnd = 12, ClipboardWnd = 13, MsgBoxWnd = 14, SliderWnd = 15;
+
 struct FakeFocus : NoteFocusPort {
-  TPelorinWindow Front = TPelorinWindow::None;
-  std::set<TPelorinWindow> ShowingWindows{TPelorinWindow::Main};
+  TWindowHandle Front = 0;  // the window in front when it is Pelorin's
+  std::set<TWindowHandle> ShowingWindows{MainWnd};
   bool MainEnabled = true;
   std::vector<std::string> Log;
 
-  TPelorinWindow FrontWindow() override { return Front; }
-  bool WindowShowing(TPelorinWindow w) override { return ShowingWindows.contains(w); }
+  TWindowHandle OwnFrontWindow() override { return Front; }
+  bool WindowShowing(TWindowHandle w) override { return ShowingWindows.contains(w); }
+  bool MainWindowShowing() override { return ShowingWindows.contains(MainWnd); }
   bool MainWindowEnabled() override { return MainEnabled; }
   void EnableMainWindow(bool enable) override {
     MainEnabled = enable;
     Log.push_back(enable ? "enable main" : "disable main");
   }
-  void GiveFocusBack(TPelorinWindow w) override {
-    Log.push_back(w == TPelorinWindow::Main ? "focus main" : w == TPelorinWindow::Help ? "focus help" : "focus clipboard");
-  }
+  void GiveFocusBack(TWindowHandle w) override { Log.push_back("focus " + std::to_string(w)); }
 };
 
 // Polls a value the fakes cannot signal, up to the deadline.
@@ -325,22 +327,28 @@ TEST_F(ShowingThreadTest, ClosedGuiEndsTheNoteWithoutWaitingForIt) {
   EXPECT_EQ(gui.Calls, 3) << "show, one step, the refused hide";
 }
 
+// Another application in front: the main window takes no input while the note is up. Any
+// window of Pelorin in front keeps its input and gets the focus back; the main window behind
+// it is left alone.
 TEST_F(ShowingThreadTest, FocusRulesWhileANoteIsUp) {
-  using W = TPelorinWindow;
   struct Case {
-    W Front;
-    std::set<W> Showing;
+    TWindowHandle Front;
+    std::set<TWindowHandle> Showing;
     bool MainEnabled;
     std::vector<std::string> Log;
     const char* What;
   };
   const std::vector<Case> cases = {
-      {W::None, {W::Main}, true, {"disable main", "enable main"}, "another application in front"},
-      {W::None, {}, true, {}, "main window hidden in the tray"},
-      {W::None, {W::Main}, false, {}, "main window already disabled by a message box"},
-      {W::Main, {W::Main}, true, {"focus main"}, "main window in front"},
-      {W::ClipboardManager, {W::Main, W::ClipboardManager}, true, {"focus clipboard"}, "Clipboard Manager in front"},
-      {W::Help, {W::Main}, true, {}, "help window in front but not showing"},
+      {0, {MainWnd}, true, {"disable main", "enable main"}, "another application in front"},
+      {0, {}, true, {}, "main window hidden in the tray"},
+      {0, {MainWnd}, false, {}, "main window already disabled by a message box"},
+      {MainWnd, {MainWnd}, true, {"focus 11"}, "main window in front"},
+      {ClipboardWnd, {MainWnd, ClipboardWnd}, true, {"focus 13"}, "Clipboard Manager in front of the main window"},
+      {ClipboardWnd, {ClipboardWnd}, true, {"focus 13"}, "Clipboard Manager in front, main window in the tray"},
+      {HelpWnd, {MainWnd, HelpWnd}, true, {"focus 12"}, "help in front of the main window"},
+      {MsgBoxWnd, {MainWnd, ClipboardWnd, MsgBoxWnd}, true, {"focus 14"}, "a message box of the Clipboard Manager"},
+      {SliderWnd, {MainWnd, SliderWnd}, true, {"focus 15"}, "the brightness slider"},
+      {HelpWnd, {MainWnd}, true, {}, "help window in front but not showing"},
   };
   for (const Case& c : cases) {
     FakeView view;

@@ -108,6 +108,24 @@ TEST_F(KeyboardHookTest, OnlyTheCompletingKeyOfABoundChordIsSwallowedDownAndUp) 
   EXPECT_EQ(Shared.TakeAction(), NoAction);
 }
 
+// The key of a held chord repeats: while its row still waits for the command thread the
+// repeats add nothing; a second press after a release is an action of its own.
+TEST_F(KeyboardHookTest, RepeatsOfAHeldChordAreOneWaitingActionEachPressIsItsOwn) {
+  BindChord(L"Volume Up", L"Left Ctrl + T");
+  BindChord(CommandCatalogue[cmdDisablePelorin], L"Left Ctrl + C");
+  Down(LCtrl);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(Down(KeyT), HookVerdict::Eat) << i;
+  Up(KeyT);
+  EXPECT_EQ(Down(KeyT), HookVerdict::Eat);
+  Up(KeyT);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(Down(KeyC), HookVerdict::Eat) << i;
+  ReleaseAll({KeyC, LCtrl});
+  EXPECT_EQ(Shared.TakeAction(), 1);
+  EXPECT_EQ(Shared.TakeAction(), 1) << "the second press";
+  EXPECT_EQ(Shared.TakeAction(), ActionTogglePelorin);
+  EXPECT_EQ(Shared.TakeAction(), NoAction) << "a held switch chord toggles once";
+}
+
 TEST_F(KeyboardHookTest, MouseRowsAndDisablePelorinChords) {
   ASSERT_TRUE(Table.AddRow(L"Sleep", std::nullopt, L"T", StateMouse));  // not a chord row
   BindChord(CommandCatalogue[cmdDisablePelorin], L"Left Alt + T");

@@ -166,8 +166,14 @@ TEST(ScanTypedWindow, ACapitalAfterASmallLetterEndsTheWordAndShortWordsDoNotCoun
       {"word more than", 0, 4, 8, 3, 5, false},   // the open third word counts
       {"ab cd efgh", 0, 2, 6, 1, 0, false},       // short words add letters, not words
       {"word more", 5, 2, 2, 1, 0, false},        // the window starts at "more"
-      {"strngth", 0, 0, 7, 1, 0, true},           // six consonants in a row
+      {"strngth", 0, 0, 7, 1, 0, true},           // seven consonants in a row
+      {"bcdfg", 0, 0, 5, 1, 0, true},             // five in a row are already a long run
+      {"bcdf", 0, 0, 4, 1, 0, false},
+      {"abcdfgh", 0, 1, 6, 1, 0, true},           // the vowel ends no run after it
       {"aeiouy", 0, 6, 0, 1, 0, true},
+      {"aeiou", 0, 5, 0, 1, 0, true},
+      {"aeio", 0, 4, 0, 1, 0, false},
+      {"bcdf gh", 0, 0, 6, 2, 5, false},          // a break ends the run
       {"12345", 0, 0, 0, 0, 0, false},
   };
   for (const Case& c : cases) {
@@ -205,11 +211,67 @@ TEST_F(LayoutSwitcherTest, FiveConsonantsInUsAreErasedSwitchedAndTypedAgain) {
   EXPECT_EQ(Logged(), "GHBDTAB ") << "the replayed keys are not logged again";
 }
 
+// The command thread was busy with the switch while the user typed on: the end of the
+// switched word, a break and the start of the next word come to one check. The whole switched
+// word is skipped, so a later switch erases and retypes only what came after it.
+TEST_F(LayoutSwitcherTest, LettersTypedDuringASwitchAreSkippedWithTheSwitchedWord) {
+  struct Case {
+    const char* Name;
+    const char* DuringSwitch;  // logged before the next check
+    const char* After;         // typed with a check per key, up to the next switch
+    int32_t StartAfterBusyCheck;
+    bool SkipAfterBusyCheck;
+  } cases[] = {
+      {"rest of the word", "ab", " without", 7, true},
+      {"rest of the word and the break", "ab ", "without", 8, false},
+      {"rest, break and the next word begun", "ab wi", "thout", 8, false},
+  };
+  for (const Case& c : cases) {
+    Rig.Typed.ClearTypedChars();
+    Layouts.Active = UsLayout;
+    Type("ghbdt");
+    ASSERT_EQ(Layouts.Active, RuLayout) << c.Name;
+    Events();
+    Type(c.DuringSwitch, false);
+    RunChecks();
+    EXPECT_EQ(Switcher.WindowStart(), c.StartAfterBusyCheck) << c.Name;
+    EXPECT_EQ(Switcher.SkipWord(), c.SkipAfterBusyCheck) << c.Name;
+    Type(c.After);
+    EXPECT_EQ(Events(), "[load 00000409] " + Repeat("+BS -BS", 7) + " [request 04090409 for 77] " + Replay("without") +
+                            " note 'Keyboard layout' level -1")
+        << c.Name;
+  }
+}
+
 TEST_F(LayoutSwitcherTest, EnglishLettersInTheOtherLayoutGoBackToUs) {
   Layouts.Active = RuLayout;
   Type("world");
   EXPECT_EQ(Events(), "[load 00000409] " + Repeat("+BS -BS", 5) + " [request 04090409 for 77] " + Replay("world") +
                           " note 'Keyboard layout' level -1");
+}
+
+// The layout is the high half of the input locale; the low half is the input language, which
+// may differ from it (a Russian keyboard with English input, and the other way round).
+TEST_F(LayoutSwitcherTest, TheLayoutIsReadFromTheHighHalfOfTheHandle) {
+  struct Case {
+    const char* Name;
+    uint64_t Active;
+    const char* Typed;
+    const char* Requested;
+  } cases[] = {
+      {"Russian layout, English language", 0x04190409, "world", "00000409"},
+      {"US layout, Russian language", 0x04090419, "ghbdt", "00000419"},
+      {"US layout in a 64-bit handle", 0xFFFFFFFF04090419ull, "ghbdt", "00000419"},
+  };
+  for (const Case& c : cases) {
+    Rig.Typed.ClearTypedChars();
+    Layouts.Active = c.Active;
+    Type(c.Typed);
+    EXPECT_EQ(Events(), std::string("[load ") + c.Requested + "] " + Repeat("+BS -BS", 5) + " [request " +
+                            (std::string(c.Requested) == "00000409" ? "04090409" : "04190419") + " for 77] " +
+                            Replay(c.Typed) + " note 'Keyboard layout' level -1")
+        << c.Name;
+  }
 }
 
 TEST_F(LayoutSwitcherTest, FiveDigitsHaveNoVowelAndSwitch) {
