@@ -438,6 +438,10 @@ void TClipboardHistory::SetChecked(int index, bool checked) {
     old = FData[static_cast<size_t>(index)];
     if (old->Checked == checked) return;
   }
+  ReplaceChecked(old, checked);
+}
+
+bool TClipboardHistory::ReplaceChecked(const TSharedItem& old, bool checked) {
   // A save or a clipboard write may be reading the item: the new mark goes into a copy, made
   // with the lock released.
   auto marked = std::make_shared<TClipboardData>(*old);
@@ -447,9 +451,10 @@ void TClipboardHistory::SetChecked(int index, bool checked) {
   THeld lock(*this);
   // The item may have moved meanwhile, or left.
   auto at = std::find(FData.begin(), FData.end(), old);
-  if (at == FData.end()) return;
+  if (at == FData.end()) return false;
   dropped.push_back(std::exchange(*at, std::move(marked)));
   Touch();
+  return true;
 }
 
 int TClipboardHistory::ClpHigh() const {
@@ -554,17 +559,7 @@ bool TClipboardHistory::SetCheckedById(uint64_t id, bool checked) {
     old = FData[static_cast<size_t>(*index)];
     if (old->Checked == checked) return true;
   }
-  // As SetChecked: the new mark goes into a copy made with the lock released.
-  auto marked = std::make_shared<TClipboardData>(*old);
-  marked->Checked = checked;
-  TimeParityFlip(marked->Time);
-  std::vector<TSharedItem> dropped;
-  THeld lock(*this);
-  auto at = std::find(FData.begin(), FData.end(), old);
-  if (at == FData.end()) return false;
-  dropped.push_back(std::exchange(*at, std::move(marked)));
-  Touch();
-  return true;
+  return ReplaceChecked(old, checked);
 }
 
 }  // namespace pelorin

@@ -181,6 +181,8 @@ class TClipboardHistory {
   void LimitCount(int maxUnchecked);
   void LimitMemory(int maxMemoryMb);
   std::optional<int> FindId(uint64_t id) const;  // under the lock
+  // Puts a copy of old with the new check mark in its place; false when it left meanwhile.
+  bool ReplaceChecked(const TSharedItem& old, bool checked);
 
   const AnsiCodePagePort& FAnsi;
   mutable std::mutex FLock;

@@ -190,8 +190,12 @@ void TPelorinApp::SaveIfChanged(bool tellUser) {
   if (!Config.NeedsSave()) return;
   Form->StoreGeometry(Cfg);
   TSettingsModel model{Cfg, *Table, TrackedRows};
-  if (WriteIniFile(IniPath, model, Io, Config) == TSaveResult::WriteFailed && tellUser)
-    pelorin::MsgBox(SaveFailedText(IniPath), SaveFailedCaption, MB_OK | MB_ICONERROR);
+  if (WriteIniFile(IniPath, model, Io, Config) != TSaveResult::WriteFailed || !tellUser) return;
+  // Before an automatic restart the user may be away: the box goes by itself, so that the
+  // restart (the hooks are not working) still follows.
+  TSharedState& shared = Shared();
+  const bool restarting = shared.MouseProbe.load() == ProbeRestart || shared.KeyboardProbe.load() == ProbeRestart;
+  pelorin::MsgBox(SaveFailedText(IniPath), SaveFailedCaption, MB_OK | MB_ICONERROR, restarting ? RestartBoxMs : 0);
 }
 
 int TPelorinApp::MsgBox(std::wstring_view text, std::wstring_view caption, uint32_t flags) {

@@ -148,6 +148,8 @@ class TPelorinApp : public CommandWindowsPort,
   // While Pelorin.ini could not be read: one more read; the model takes the file when it works.
   void RetryIniRead();
   static constexpr UINT_PTR IniRetryTimer = 0x1E1;
+  // How long a failed-save box waits for an answer before an automatic restart goes on.
+  static constexpr UINT RestartBoxMs = 20000;
   static constexpr UINT IniRetryIntervalMs = 1000;
   // The settings other threads keep their own copy of.
   void MirrorSettings();

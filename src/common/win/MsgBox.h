@@ -13,5 +13,8 @@ void SetMsgBoxOwner(HWND owner);
 // open, MsgBoxBusy tells foreground tracking that the box is no window change. Returns the
 // button pressed (IDYES 6, IDNO 7, ...).
 int MsgBox(std::wstring_view text, std::wstring_view caption, UINT flags);
+// The same, closed by itself after closeAfterMs when nobody answered (its default button then;
+// 0 for a box of OK only): for a report that must not hold up what follows it.
+int MsgBox(std::wstring_view text, std::wstring_view caption, UINT flags, UINT closeAfterMs);
 
 }  // namespace pelorin
