@@ -21,6 +21,7 @@
 #include "clipboard/ClipboardKeeper.h"
 #include "clipboard/ClpFile.h"
 #include "config/AnsiCodePage.h"
+#include "CoreFakes.h"
 
 namespace pelorin {
 namespace {
@@ -63,23 +64,11 @@ struct CopyingDisk : ClpFilePort {
   bool Remove(const std::wstring&) override { return true; }
 };
 
-struct NoClipboard : ClipboardSystemPort {
-  ClipboardReadStatus ReadClipboard(TClipboardData& snapshot) override {
-    snapshot.Items.clear();
-    return ClipboardReadStatus::Empty;
-  }
-  bool WriteClipboard(const TClipboardData*, const std::function<void()>&) override { return true; }
-  bool HeadsViewerChain() override { return true; }
-  void RejoinViewerChain() override {}
-  double Now() override { return 46000.0; }
-  void DamagedFileLoaded() override {}
-};
-
 void BM_ClpFullRewriteOf500ItemsOf1MbLockHeld(benchmark::State& state) {
   Latin1 ansi;
   TClipboardHistory history(ansi);
   TClipboardChain chain;
-  NoClipboard clipboard;
+  EmptyClipboardSystem clipboard;
   CopyingDisk disk;
   TClipboardKeeper keeper({history, chain, clipboard, disk, L"Pelorin.clp"});
   keeper.SetOptions({500, 5000, true});

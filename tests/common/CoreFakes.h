@@ -12,6 +12,7 @@
 
 #include "base/GuiThread.h"
 #include "base/NotePort.h"
+#include "clipboard/ClipboardKeeper.h"
 #include "input/KeyboardHook.h"
 #include "input/MouseHook.h"
 #include "input/TypedChars.h"
@@ -20,6 +21,19 @@
 namespace pelorin {
 
 inline std::string Narrow(std::wstring_view w) { return std::string(w.begin(), w.end()); }
+
+// A clipboard that is always empty and takes every write: for runs that only exercise the history.
+struct EmptyClipboardSystem : ClipboardSystemPort {
+  ClipboardReadStatus ReadClipboard(TClipboardData& snapshot) override {
+    snapshot.Items.clear();
+    return ClipboardReadStatus::Empty;
+  }
+  bool WriteClipboard(const TClipboardData*, const std::function<void()>&) override { return true; }
+  bool HeadsViewerChain() override { return true; }
+  void RejoinViewerChain() override {}
+  double Now() override { return 46000.0; }
+  void DamagedFileLoaded() override {}
+};
 
 // Everything a fake saw, in order, as readable lines. Lines may be added from another thread;
 // read Lines directly only when that thread is stopped, or wait for them.

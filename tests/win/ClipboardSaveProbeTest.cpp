@@ -24,6 +24,7 @@
 #include "clipboard/win/ClpFilePortWin.h"
 #include "input/KeyboardHook.h"
 #include "input/win/HookInstaller.h"
+#include "CoreFakes.h"
 
 namespace pelorin::test {
 namespace {
@@ -38,18 +39,6 @@ constexpr auto Deadline = 10s;
 struct Latin1 : AnsiCodePagePort {
   std::string ToAnsi(std::wstring_view text) const override { return std::string(text.begin(), text.end()); }
   std::wstring FromAnsi(std::string_view bytes) const override { return std::wstring(bytes.begin(), bytes.end()); }
-};
-
-struct NoClipboard : ClipboardSystemPort {
-  ClipboardReadStatus ReadClipboard(TClipboardData& snapshot) override {
-    snapshot.Items.clear();
-    return ClipboardReadStatus::Empty;
-  }
-  bool WriteClipboard(const TClipboardData*, const std::function<void()>&) override { return true; }
-  bool HeadsViewerChain() override { return true; }
-  void RejoinViewerChain() override {}
-  double Now() override { return 46000.0; }
-  void DamagedFileLoaded() override {}
 };
 
 // The real files, with the rewrite's last step (the flush before the replace) held until the
@@ -127,7 +116,7 @@ class ClipboardSaveProbeTest : public ::testing::Test, protected TWinHookRig {
   Latin1 Ansi;
   TClipboardHistory History{Ansi};
   TClipboardChain Chain;
-  NoClipboard Clipboard;
+  EmptyClipboardSystem Clipboard;
   HeldFiles Files;
   TClipboardKeeper Keeper{{History, Chain, Clipboard, Files, Folder.Path + L"Pelorin.clp"}};
 };
